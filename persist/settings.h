@@ -1,0 +1,23 @@
+// The player's settings, kept in vantomir.ini between runs.
+#pragma once
+
+#include <cstdint>
+
+struct Settings {
+  int32_t smoothing = 1;    // 1: filtered scaling of the playfield
+  int32_t scanlines = 20;   // scanline darkness in percent, 0..100
+  int32_t stretch = 1;      // 1: the playfield fills the screen
+  int32_t trails = 1;       // 1: the three previous frames show as trails
+  int32_t sixtyHzMode = 0;  // 1: ask for a 60 Hz display ("60hzmode")
+  int32_t mouseSens = 3;    // mouse sensitivity, 0..10
+  int32_t volume = 50;      // sound volume in percent
+  int32_t music = 1;        // 1: music plays in games
+  int32_t joystick = 0;     // 1: joystick 0 steers the pointer and fires
+
+  bool operator==(const Settings&) const = default;
+};
+
+extern Settings settings;
+
+// scanlines x 255 / 100: the darkening of the even screen rows.
+extern int32_t scanlineAlpha;

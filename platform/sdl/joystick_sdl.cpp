@@ -1,0 +1,103 @@
+// Joystick 0: the first attached device, as a game controller where SDL knows
+// its mapping (left stick, any button) or as a plain joystick otherwise (axes
+// 0 and 1, its buttons). Devices may be plugged in and out at any time; with
+// none attached the stick reads centred with no button down.
+#include "platform/sdl/joystick_sdl.h"
+
+#include "platform/input.h"
+
+namespace platform {
+namespace {
+
+constexpr int32_t kAxisMax = 65535;
+
+struct Joystick {
+  bool started = false;
+  SDL_GameController* controller = nullptr;
+  SDL_Joystick* joystick = nullptr;  // set for both kinds
+  SDL_JoystickID id = -1;
+};
+
+Joystick j;
+
+void Close() {
+  if (j.controller != nullptr) {
+    SDL_GameControllerClose(j.controller);
+  } else if (j.joystick != nullptr) {
+    SDL_JoystickClose(j.joystick);
+  }
+  j.controller = nullptr;
+  j.joystick = nullptr;
+  j.id = -1;
+}
+
+// Opens the first device that can be opened, if none is open.
+void OpenFirst() {
+  if (j.joystick != nullptr) return;
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_IsGameController(i)) {
+      j.controller = SDL_GameControllerOpen(i);
+      if (j.controller != nullptr) j.joystick = SDL_GameControllerGetJoystick(j.controller);
+    } else {
+      j.joystick = SDL_JoystickOpen(i);
+    }
+    if (j.joystick != nullptr) {
+      j.id = SDL_JoystickInstanceID(j.joystick);
+      return;
+    }
+    Close();
+  }
+}
+
+int32_t AxisPosition(Sint16 value) { return static_cast<int32_t>(value) + 32768; }
+
+}  // namespace
+
+void StartJoystick() {
+  if (j.started) return;
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0) return;
+  j.started = true;
+  OpenFirst();
+}
+
+void StopJoystick() {
+  if (!j.started) return;
+  Close();
+  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
+  j.started = false;
+}
+
+void HandleJoystickEvent(const SDL_Event& e) {
+  if (!j.started) return;
+  if (e.type == SDL_JOYDEVICEADDED) {
+    OpenFirst();
+  } else if (e.type == SDL_JOYDEVICEREMOVED && e.jdevice.which == j.id) {
+    Close();
+    OpenFirst();
+  }
+}
+
+JoystickState ReadJoystick() {
+  JoystickState s{kAxisMax / 2, kAxisMax / 2, kAxisMax, kAxisMax, 0};
+  if (j.controller != nullptr) {
+    s.x = AxisPosition(SDL_GameControllerGetAxis(j.controller, SDL_CONTROLLER_AXIS_LEFTX));
+    s.y = AxisPosition(SDL_GameControllerGetAxis(j.controller, SDL_CONTROLLER_AXIS_LEFTY));
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX && b < 32; ++b) {
+      if (SDL_GameControllerGetButton(j.controller, static_cast<SDL_GameControllerButton>(b))) {
+        s.buttons |= 1u << b;
+      }
+    }
+  } else if (j.joystick != nullptr) {
+    if (SDL_JoystickNumAxes(j.joystick) >= 2) {
+      s.x = AxisPosition(SDL_JoystickGetAxis(j.joystick, 0));
+      s.y = AxisPosition(SDL_JoystickGetAxis(j.joystick, 1));
+    }
+    int count = SDL_JoystickNumButtons(j.joystick);
+    for (int b = 0; b < count && b < 32; ++b) {
+      if (SDL_JoystickGetButton(j.joystick, b)) s.buttons |= 1u << b;
+    }
+  }
+  return s;
+}
+
+}  // namespace platform

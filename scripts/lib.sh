@@ -1,0 +1,24 @@
+# Shared by scripts/play and scripts/test: the Debian packages the project
+# needs, installed only when missing.
+
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb openbox xdotool imagemagick x11-utils)
+
+# Installs whichever of the named packages are not installed yet; does
+# nothing at all when every one is there.
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    if [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" != "installed" ]; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}

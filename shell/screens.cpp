@@ -1,0 +1,27 @@
+// The screens of the game, one frame per call.
+#include "input/input.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "shell/shell.h"
+
+namespace {
+
+void DrawPlainBackground() {
+  SelectTarget(Playfield);
+  ClearTarget(MakeColour(8, 16, 40));
+  SelectTarget(ScreenTarget);
+}
+
+}  // namespace
+
+void Title() {
+  ++shell.screenTimer;
+  if (!MenuFireDown()) shell.clickLatch = 0;
+  DrawPlainBackground();
+}
+
+void Options() { DrawPlainBackground(); }
+void Scores() { DrawPlainBackground(); }
+void NameEntry() { DrawPlainBackground(); }
+void PlayFrame() { DrawPlainBackground(); }
+void AllClearFrame() { DrawPlainBackground(); }

@@ -1,0 +1,71 @@
+//-----------------------------------------------------------------------------
+// Start-up and shutdown.
+//
+// Start-up creates everything the run needs, reads the settings, opens the
+// screen and the sound output and hands over to the main loop. Shutdown is its
+// mirror; the settings are written only when the loop ended through the title.
+//-----------------------------------------------------------------------------
+#include "input/input.h"
+#include "levels/random.h"
+#include "persist/screenshot.h"
+#include "persist/settings.h"
+#include "platform/message_box.h"
+#include "platform/pacer.h"
+#include "platform/sound_device.h"
+#include "render/compose.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "shell/shell.h"
+
+Settings settings;
+int32_t scanlineAlpha = 0;
+
+namespace {
+
+constexpr const char* kTitle = "Vantomir";
+constexpr int kStartPauseMs = 500;
+
+// Brings up the display, 3-D, keyboard and sound services in this order,
+// stopping at the first that fails.
+bool StartDevices() {
+  return StartDisplayService() && Start3DService() && platform::StartSoundDevice();
+}
+
+void StopServices() {
+  platform::StopSoundDevice();
+  StopDisplayService();
+}
+
+}  // namespace
+
+StartUpResult StartUp() {
+  // Every variable of the game starts from its initial value.
+  shell = Shell{};
+  input = InputState{};
+  settings = Settings{};
+  rng = Rng{};
+  rng.fallbackSeed = platform::TickCount();
+  snapCounter = 0;
+  TrailIndex = 0;
+
+  BuildMouseResponseTables();
+
+  scanlineAlpha = settings.scanlines * 255 / 100;
+
+  if (!StartDevices()) {
+    platform::ShowMessageBox(kTitle, "Error: can't start DirectX 7 or later.");
+    return StartUpResult::Failed;
+  }
+  if (!OpenGameScreen()) return StartUpResult::Failed;
+  BuildMouseResponseTables();
+  platform::SleepMs(kStartPauseMs);
+  MoveCursor(480, 360);
+  return StartUpResult::Ready;
+}
+
+void ShutDown(StartUpResult started) {
+  if (started == StartUpResult::Ready && shell.screenState == ScreenState::Exit && !shell.quit) {
+    FreeAllSprites();
+  }
+  StopServices();
+}

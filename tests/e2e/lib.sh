@@ -1,0 +1,90 @@
+# Helpers for the end-to-end tests: a virtual X display with a window
+# manager, the game's window, screenshots and pixels.
+
+E2E_PIDS=()
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+cleanup_e2e() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  E2E_PIDS=()
+}
+trap cleanup_e2e EXIT
+
+# start_display WIDTH HEIGHT: Xvfb on a free display number with openbox;
+# exports DISPLAY.
+start_display() {
+  local n=$((90 + RANDOM % 400))
+  while [ -e "/tmp/.X${n}-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+  openbox >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  sleep 0.5
+}
+
+stop_display() {
+  cleanup_e2e
+}
+
+# wait_for_window NAME: waits up to 10 s for a visible window of that name and
+# gives it the focus; prints its id.
+wait_for_window() {
+  local id="" i
+  for i in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || fail "no window named $1 appeared"
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus "$id" >/dev/null 2>&1 || true
+  echo "$id"
+}
+
+# wait_for_file PATH [SECONDS]
+wait_for_file() {
+  local i limit=$(( ${2:-5} * 10 ))
+  for i in $(seq "$limit"); do
+    [ -s "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# pixel FILE X Y: prints "R G B" of one pixel (0..255 each).
+pixel() {
+  convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
+    sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
+}
+
+# screenshot FILE: the whole X screen.
+screenshot() {
+  import -window root "$1"
+}
+
+# wait_for_exit PID SECONDS: waits for the process; prints its exit code, or
+# "timeout".
+wait_for_exit() {
+  local i
+  for i in $(seq $(( $2 * 20 ))); do
+    if ! kill -0 "$1" 2>/dev/null; then
+      wait "$1"
+      echo $?
+      return 0
+    fi
+    sleep 0.05
+  done
+  echo timeout
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The game in a real window under Xvfb and openbox, at two screen sizes: the
+# letterboxed picture fills the screen, F12 writes snap000001.bmp and then
+# snap000002.bmp showing what the screen shows, Escape on the title ends the
+# program within a second with exit code 0.
+set -uo pipefail
+game="$1"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+. "$here/lib.sh"
+
+work=$(mktemp -d)
+trap 'cleanup_e2e; rm -rf "$work"' EXIT
+
+check_size() {
+  local width=$1 height=$2 frameWidth=$3 frameHeight=$4
+  local top=$(( (height - frameHeight) / 2 ))
+  local left=$(( (width - frameWidth) / 2 ))
+  echo "-- ${width}x${height}: picture ${frameWidth}x${frameHeight} at ($left, $top)"
+  start_display "$width" "$height"
+  rm -f "$work"/snap*.bmp
+  (cd "$work" && SDL_AUDIODRIVER=dummy exec "$game") &
+  local pid=$!
+  E2E_PIDS+=("$pid")
+  local window
+  window=$(wait_for_window Vantomir) || fail "no window"
+  sleep 1.5
+
+  screenshot "$work/screen.png"
+  local geometry
+  geometry=$(identify -format '%wx%h' "$work/screen.png")
+  [ "$geometry" = "${width}x${height}" ] || fail "screen is $geometry"
+  # The picture's middle shows the title's background; bars, if any, are black.
+  local middle
+  middle=$(pixel "$work/screen.png" $((width / 2)) $((height / 2)))
+  [ "$middle" != "0 0 0" ] || fail "the middle of the screen is black"
+  if [ "$top" -gt 0 ]; then
+    [ "$(pixel "$work/screen.png" $((width / 2)) $((top / 2)))" = "0 0 0" ] || fail "top bar not black"
+    [ "$(pixel "$work/screen.png" $((width / 2)) $((height - 1 - top / 2)))" = "0 0 0" ] ||
+      fail "bottom bar not black"
+  fi
+  [ "$(pixel "$work/screen.png" $((width / 2)) $((top + 2)))" != "0 0 0" ] ||
+    fail "the picture does not reach the top of its area"
+
+  xdotool key --window "$window" F12
+  wait_for_file "$work/snap000001.bmp" || fail "F12 wrote no snap000001.bmp"
+  sleep 0.3
+  xdotool key --window "$window" F12
+  wait_for_file "$work/snap000002.bmp" || fail "a second F12 wrote no snap000002.bmp"
+  [ "$(stat -c %s "$work/snap000001.bmp")" = 921654 ] || fail "snap000001.bmp has the wrong size"
+  [ "$(identify -format '%wx%h' "$work/snap000001.bmp")" = "640x480" ] || fail "snap is not 640x480"
+  # What the file shows is what the screen shows, scaled.
+  convert "$work/screen.png" -crop "${frameWidth}x${frameHeight}+${left}+${top}" +repage \
+    -resize 640x480\! "$work/screen-frame.png"
+  local difference
+  difference=$(compare -metric RMSE "$work/screen-frame.png" "$work/snap000001.bmp" null: 2>&1 |
+    sed -E 's/.*\((.*)\).*/\1/')
+  awk -v d="$difference" 'BEGIN { exit !(d < 0.05) }' ||
+    fail "the screenshot differs from the screen (RMSE $difference)"
+
+  local started=$(date +%s%N)
+  xdotool key --window "$window" Escape
+  local code
+  code=$(wait_for_exit "$pid" 1)
+  [ "$code" = 0 ] || fail "Escape on the title: exit code $code (within 1 s expected)"
+  local took=$(( ($(date +%s%N) - started) / 1000000 ))
+  echo "   Escape ended the game in ${took} ms"
+  stop_display
+}
+
+check_size 1280 1024 1280 960
+check_size 800 600 800 600
+echo "PASS"

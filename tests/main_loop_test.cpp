@@ -1,0 +1,156 @@
+// The main loop stepped pass by pass on the headless platform: the Escape and
+// F12 latches, focus loss, the screen reopen and the start-up failures.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "persist/settings.h"
+#include "platform/headless.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "shell/shell.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace headless = platform::headless;
+
+class MainLoop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    original_ = fs::current_path();
+    dir_ = fs::temp_directory_path() / ("vantomir-loop-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+    headless::Reset();
+    ResetDisplayServices();
+    ASSERT_EQ(StartUp(), StartUpResult::Ready);
+  }
+
+  void TearDown() override {
+    ShutDown(StartUpResult::Ready);
+    fs::current_path(original_);
+    fs::remove_all(dir_);
+  }
+
+  // Runs n passes; false if the loop ended during them.
+  bool Passes(int n) {
+    for (int i = 0; i < n; ++i) {
+      if (!RunPass()) return false;
+    }
+    return true;
+  }
+
+  fs::path original_, dir_;
+};
+
+TEST_F(MainLoop, EscapeHeldInAnotherScreenReturnsToTitleOnce) {
+  ASSERT_TRUE(Passes(2));
+  shell.screenState = ScreenState::Options;
+  shell.titleIntro = 0;
+  shell.screenTimer = 55;
+  headless::SetKey(platform::Key::Escape, true);
+  ASSERT_TRUE(Passes(3));
+  EXPECT_EQ(shell.screenState, ScreenState::Title);
+  EXPECT_EQ(shell.titleIntro, 1);
+  EXPECT_EQ(shell.screenTimer, 2);  // reset, then counted by two title frames
+
+  // Only a fresh press leaves the title.
+  headless::SetKey(platform::Key::Escape, false);
+  ASSERT_TRUE(Passes(1));
+  headless::SetKey(platform::Key::Escape, true);
+  EXPECT_FALSE(Passes(1));
+  EXPECT_EQ(shell.screenState, ScreenState::Exit);
+  EXPECT_EQ(shell.quit, 0);
+}
+
+TEST_F(MainLoop, ATapShorterThanAFrameStillCounts) {
+  ASSERT_TRUE(Passes(1));
+  headless::SetKey(platform::Key::Escape, true);
+  headless::SetKey(platform::Key::Escape, false);
+  EXPECT_FALSE(Passes(1));
+  EXPECT_EQ(shell.screenState, ScreenState::Exit);
+}
+
+TEST_F(MainLoop, F12HeldWritesOneScreenshotPerPress) {
+  ASSERT_TRUE(Passes(2));
+  headless::SetKey(platform::Key::F12, true);
+  ASSERT_TRUE(Passes(4));
+  EXPECT_TRUE(fs::exists("snap000001.bmp"));
+  EXPECT_FALSE(fs::exists("snap000002.bmp"));
+  EXPECT_EQ(fs::file_size("snap000001.bmp"), 921654u);
+
+  headless::SetKey(platform::Key::F12, false);
+  ASSERT_TRUE(Passes(1));
+  headless::SetKey(platform::Key::F12, true);
+  ASSERT_TRUE(Passes(1));
+  EXPECT_TRUE(fs::exists("snap000002.bmp"));
+}
+
+TEST_F(MainLoop, FocusLossFreesGraphicsAndStopsTheScreen) {
+  ASSERT_TRUE(Passes(3));
+  ASSERT_EQ(shell.graphicsState, GraphicsState::Built);
+  const int32_t timer = shell.screenTimer;
+  headless::SetFocus(false);
+  ASSERT_TRUE(Passes(10));
+  EXPECT_EQ(shell.graphicsState, GraphicsState::NeedsBuild);
+  EXPECT_FALSE(SpriteExists(Playfield));
+  EXPECT_EQ(shell.screenTimer, timer);  // nothing advanced in the background
+
+  headless::SetFocus(true);
+  ASSERT_TRUE(Passes(1));
+  EXPECT_EQ(shell.graphicsState, GraphicsState::Built);
+  EXPECT_TRUE(SpriteExists(Playfield));
+  EXPECT_EQ(shell.screenTimer, timer + 1);  // and the screen goes on where it stopped
+}
+
+TEST_F(MainLoop, ReopenScreenRebuildsOnTheNextPass) {
+  ASSERT_TRUE(Passes(1));
+  shell.graphicsState = GraphicsState::ReopenScreen;
+  ASSERT_TRUE(Passes(1));
+  EXPECT_EQ(shell.graphicsState, GraphicsState::NeedsBuild);
+  EXPECT_FALSE(SpriteExists(Playfield));
+  ASSERT_TRUE(Passes(1));
+  EXPECT_EQ(shell.graphicsState, GraphicsState::Built);
+}
+
+TEST_F(MainLoop, ClosingTheWindowEndsAtOnceWithoutSaving) {
+  ASSERT_TRUE(Passes(1));
+  headless::RequestQuit();
+  EXPECT_FALSE(Passes(1));
+  EXPECT_EQ(shell.quit, 1);
+  EXPECT_NE(shell.screenState, ScreenState::Exit);
+}
+
+TEST(StartUp, FailuresShowTheirMessageAndLeaveQuietly) {
+  headless::Reset();
+  headless::SetVideoAvailable(false);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(StartUp(), StartUpResult::Failed);
+  ShutDown(StartUpResult::Failed);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: can't start DirectX 7 or later."),
+            std::string::npos);
+
+  headless::Reset();
+  headless::SetWindowAvailable(false);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(StartUp(), StartUpResult::Failed);
+  ShutDown(StartUpResult::Failed);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: Can't set display mode."),
+            std::string::npos);
+  headless::Reset();
+}
+
+TEST(StartUp, SixtyHertzModeFallsBackToTheDisplaysRate) {
+  headless::Reset();
+  ResetDisplayServices();
+  ASSERT_EQ(StartUp(), StartUpResult::Ready);
+  settings.sixtyHzMode = 1;
+  CloseDisplay();
+  ASSERT_TRUE(OpenGameScreen());
+  EXPECT_FALSE(IsFrameCapActive());  // the headless display runs at 60 Hz: granted
+  ShutDown(StartUpResult::Ready);
+}
+
+}  // namespace

@@ -1,0 +1,12 @@
+// The subcommands of vantomir-tool; each takes its own arguments (without the
+// command name) and returns the exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int RandomCommand(const Args& args);
+int RunCommand(const Args& args);
+int PaceCommand(const Args& args);
