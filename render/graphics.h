@@ -17,3 +17,13 @@ extern Colour RadarColours[7];
 void BuildGraphics();
 // Frees every sprite numbered 0..256.
 void FreeAllSprites();
+
+// Colour tables built once at start-up.
+extern int32_t WaveTable[257];           // values 1..255
+extern Colour PlasmaPalettes[4][1024];   // entries 512..1023 repeat 0..511
+void BuildWaveTables();
+
+// The far layer's eight 64x208 strips (sprites 110..117) from the height map,
+// and the wall tiles (sprites 1..16), in the current level's style.
+void PaintTerrainStrips();
+void BuildWallTiles();
