@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "persist/preferences.h"
 
 struct Settings {
   int32_t smoothing = 1;    // 1: filtered scaling of the playfield
@@ -21,3 +24,14 @@ extern Settings settings;
 
 // scanlines x 255 / 100: the darkening of the even screen rows.
 extern int32_t scanlineAlpha;
+
+constexpr const char* kSettingsFile = "vantomir.ini";
+
+// Fills the settings and the high-score table from the file; never fails.
+void LoadSettings(const std::string& path = kSettingsFile);
+
+// The whole file as it would be written now (records coded with fresh keys).
+PreferencesWriter SettingsFile();
+
+// Writes the settings and the table; false (old file untouched) on failure.
+bool SaveSettings(const std::string& path = kSettingsFile);

@@ -7,6 +7,7 @@
 //-----------------------------------------------------------------------------
 #include "input/input.h"
 #include "levels/random.h"
+#include "persist/high_score_table.h"
 #include "persist/screenshot.h"
 #include "persist/settings.h"
 #include "platform/message_box.h"
@@ -49,7 +50,10 @@ StartUpResult StartUp() {
   TrailIndex = 0;
 
   BuildMouseResponseTables();
+  CodeDefaultRecords();
+  highScores = HighScoreTable{};
 
+  LoadSettings();
   scanlineAlpha = settings.scanlines * 255 / 100;
 
   if (!StartDevices()) {
@@ -64,7 +68,10 @@ StartUpResult StartUp() {
 }
 
 void ShutDown(StartUpResult started) {
-  if (started == StartUpResult::Ready && shell.screenState == ScreenState::Exit && !shell.quit) {
+  if (started == StartUpResult::Ready) {
+    // Only leaving through the title saves; a closed window ends the program
+    // as if the process had been ended.
+    if (shell.screenState == ScreenState::Exit && !shell.quit) SaveSettings();
     FreeAllSprites();
   }
   StopServices();

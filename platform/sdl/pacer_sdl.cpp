@@ -1,8 +1,4 @@
-// The frame pacer on SDL's monotonic high-resolution counter.
-//
-// Each pass is due one period after the previous one. The wait sleeps while
-// more than two milliseconds remain (sleeping is coarse) and spins for the
-// rest, so passes start within a fraction of a millisecond of their time.
+// The main loop's pacing and time on SDL.
 #include <SDL.h>
 
 #include "platform/pacer.h"
@@ -10,39 +6,12 @@
 namespace platform {
 namespace {
 
-// Falling this many passes behind restarts the schedule instead of racing
-// through the missed passes.
-constexpr uint64_t kMaxLatePasses = 4;
-
 FramePacer& LoopPacer() {
   static FramePacer pacer;
   return pacer;
 }
 
 }  // namespace
-
-FramePacer::FramePacer(int passesPerSecond)
-    : frequency_(SDL_GetPerformanceFrequency()),
-      period_(frequency_ / static_cast<uint64_t>(passesPerSecond)),
-      due_(0) {}
-
-void FramePacer::Reset() { due_ = 0; }
-
-void FramePacer::Wait() {
-  uint64_t now = SDL_GetPerformanceCounter();
-  if (due_ == 0 || now > due_ + kMaxLatePasses * period_) {
-    due_ = now + period_;
-    return;
-  }
-  const uint64_t sleepMargin = frequency_ / 500;  // 2 ms
-  while (now < due_) {
-    if (due_ - now > sleepMargin) {
-      SDL_Delay(static_cast<Uint32>((due_ - now - sleepMargin) * 1000 / frequency_));
-    }
-    now = SDL_GetPerformanceCounter();
-  }
-  due_ += period_;
-}
 
 void WaitForNextPass() { LoopPacer().Wait(); }
 

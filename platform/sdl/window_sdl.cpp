@@ -100,6 +100,13 @@ bool StartVideo() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  // With no display at all SDL falls back to drivers that show nothing; a
+  // game nobody can see has not started.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return false;
+  }
   w.videoStarted = true;
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);

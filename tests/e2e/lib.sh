@@ -74,17 +74,17 @@ screenshot() {
   import -window root "$1"
 }
 
-# wait_for_exit PID SECONDS: waits for the process; prints its exit code, or
-# "timeout".
+# wait_for_exit PID SECONDS: waits for the process (a child of this shell);
+# sets EXIT_CODE to its exit code, or to "timeout".
 wait_for_exit() {
   local i
+  EXIT_CODE=timeout
   for i in $(seq $(( $2 * 20 ))); do
     if ! kill -0 "$1" 2>/dev/null; then
       wait "$1"
-      echo $?
+      EXIT_CODE=$?
       return 0
     fi
     sleep 0.05
   done
-  echo timeout
 }

@@ -59,9 +59,8 @@ check_size() {
 
   local started=$(date +%s%N)
   xdotool key --window "$window" Escape
-  local code
-  code=$(wait_for_exit "$pid" 1)
-  [ "$code" = 0 ] || fail "Escape on the title: exit code $code (within 1 s expected)"
+  wait_for_exit "$pid" 1
+  [ "$EXIT_CODE" = 0 ] || fail "Escape on the title: exit code $EXIT_CODE (within 1 s expected)"
   local took=$(( ($(date +%s%N) - started) / 1000000 ))
   echo "   Escape ended the game in ${took} ms"
   stop_display

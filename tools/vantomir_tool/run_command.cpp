@@ -57,7 +57,7 @@ const char* kHelp =
 
 using Event = std::function<void()>;
 
-struct Options {
+struct RunOptions {
   int64_t frames = -1;
   std::string input, dir, out = ".", audio, trace;
   std::set<int64_t> snaps, playfields;
@@ -126,7 +126,7 @@ bool ReadScript(const std::string& path, std::multimap<int64_t, Event>* events, 
   return true;
 }
 
-bool ParseOptions(const Args& args, Options* o, int* exitCode) {
+bool ParseOptions(const Args& args, RunOptions* o, int* exitCode) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
@@ -203,7 +203,7 @@ bool WriteImage(const fs::path& path, const uint32_t* pixels, int width, int hei
 }  // namespace
 
 int RunCommand(const Args& args) {
-  Options o;
+  RunOptions o;
   int exitCode = 0;
   if (!ParseOptions(args, &o, &exitCode)) return exitCode;
 

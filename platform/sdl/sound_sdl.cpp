@@ -1,0 +1,71 @@
+// The sound device on SDL2: an audio device at 44100 Hz, stereo 16-bit, whose
+// callback pulls its output from the shared mixer. When the audio subsystem or
+// the device cannot be opened the mixer still works and nothing is heard.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "platform/mixer.h"
+#include "platform/sound_device.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kDeviceFrames = 1024;  // about 23 ms per callback
+
+bool subsystemUp = false;
+SDL_AudioDeviceID device = 0;
+std::atomic<bool> live{false};
+
+void FillFromMixer(void* /*userdata*/, Uint8* stream, int len) {
+  // The device format is exactly the mixer's (SDL converts if the hardware
+  // wants otherwise), so len is a whole number of 4-byte stereo frames.
+  SharedMixer().Mix(reinterpret_cast<int16_t*>(stream), len / 4);
+}
+
+}  // namespace
+
+bool StartSoundDevice() {
+  if (subsystemUp) return true;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "vantomir: no audio (%s); playing without sound\n", SDL_GetError());
+    return true;
+  }
+  subsystemUp = true;
+
+  SDL_AudioSpec want{};
+  want.freq = kMixRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = kDeviceFrames;
+  want.callback = FillFromMixer;
+  SDL_AudioSpec have{};
+  device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device == 0) {
+    std::fprintf(stderr, "vantomir: cannot open audio device (%s); playing without sound\n",
+                 SDL_GetError());
+    return true;
+  }
+  SDL_PauseAudioDevice(device, 0);
+  live = true;
+  return true;
+}
+
+void StopSoundDevice() {
+  live = false;
+  if (device != 0) {
+    SDL_CloseAudioDevice(device);  // waits for a running callback to finish
+    device = 0;
+  }
+  if (subsystemUp) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp = false;
+  }
+  SharedMixer().DestroyAll();
+}
+
+bool IsSoundOutputLive() { return live; }
+
+}  // namespace platform
