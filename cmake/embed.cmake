@@ -6,5 +6,6 @@ function(embed_files output)
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DOUTPUT=${output} "-DFILES=${files}" -P ${CMAKE_SOURCE_DIR}/cmake/embed_script.cmake
     DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/embed_script.cmake
-    COMMENT "Embedding assets")
+    COMMENT "Embedding assets"
+    VERBATIM)
 endfunction()

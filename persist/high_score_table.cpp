@@ -50,8 +50,6 @@ std::string PlainScoreRecord(const std::string& name, int32_t score) {
   return name + ZeroPadded(score, 7);
 }
 
-std::string ScoreDisplay(int32_t score) { return ZeroPadded(score, 7) + "0"; }
-
 std::string EncodeScoreRecord(const std::string& plain) {
   return EncodeScoreRecordWithKey(plain, Random(998) + 1);
 }

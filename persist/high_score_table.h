@@ -28,10 +28,6 @@ void CodeDefaultRecords();
 // leading zeros; a longer number keeps its first 7 digits.
 std::string PlainScoreRecord(const std::string& name, int32_t score);
 
-// How a score is shown everywhere: the stored score as 7 digits with leading
-// zeros (a longer number keeps its first 7) and one more "0".
-std::string ScoreDisplay(int32_t score);
-
 // Codes a plain record with a new random key 1..999: three digits per
 // character, then a checksum and the key, three digits each.
 std::string EncodeScoreRecord(const std::string& plain);

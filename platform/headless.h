@@ -31,6 +31,8 @@ void RequestQuit();
 // Failure simulation: no display at all, or a display that refuses windows.
 void SetVideoAvailable(bool available);
 void SetWindowAvailable(bool available);
+// The display's refresh rate in Hz (60 unless set).
+void SetDisplayRefreshRate(int hz);
 
 // The last frame handed to PresentFrame (640x480, 0x00RRGGBB), empty if none.
 const std::vector<uint32_t>& LastPresentedFrame();

@@ -1,22 +1,106 @@
+//-----------------------------------------------------------------------------
+// Frame composition.
+//
+// With trails on, the shown picture is the newest playfield with the three
+// before it blended over it at alphas 48, 24 and 12. Scaling is linear (also
+// when smoothed: bilinear filtering is a weighted sum), so the four frames are
+// merged at 256x224 first and the result is scaled once, which gives the
+// picture of four scaled passes within a level of rounding at a quarter of
+// the cost.
+//-----------------------------------------------------------------------------
 #include "render/compose.h"
 
 #include "persist/settings.h"
-#include "render/display.h"
 #include "render/graphics.h"
+#include "world/world.h"
 
 ViewRect viewRect{0, 0, 640, 548};
 int32_t TrailIndex = 0;
+TexturedVertex GlowBuffer[6145];
+int32_t glowCount = 0;
 
 namespace {
 
 // Alpha of the newest frame and of the three before it.
-constexpr int kTrailAlpha[4] = {255, 48, 24, 12};
+constexpr uint32_t kTrailAlpha[4] = {255, 48, 24, 12};
+constexpr float kScaleX = 2.5f;              // 640 / 256
+constexpr float kScaleY = 15.0f / 7.0f;      // 480 / 224
+constexpr uint32_t kGlowColour = 0x808080FF;  // alpha 128, red 128, green 128, blue 255
 
 // Copies the playfield into the top 224 rows of frame texture n.
 void CopyPlayfieldInto(int n) {
   SelectTarget(n);
   Blit(Playfield, 0, 0);
   SelectTarget(ScreenTarget);
+}
+
+// round(a x alpha + b x (255 - alpha)) / 255 for each channel of two pixels.
+uint32_t BlendPixel(uint32_t over, uint32_t under, uint32_t alpha) {
+  uint32_t result = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    uint32_t c = ((over >> shift) & 0xFF) * alpha + ((under >> shift) & 0xFF) * (255 - alpha) + 128;
+    result |= ((c + (c >> 8)) >> 8) << shift;
+  }
+  return result;
+}
+
+// Frame texture 25 + TrailIndex with the three older ones blended over it,
+// into the trail texture. A texel equal to the frame textures' key is left
+// out, as the quads would leave it out.
+void MergeTrails() {
+  SpriteView frames[4];
+  for (int k = 0; k < 4; ++k) frames[k] = ViewSprite(FrameTexture + ((TrailIndex - k) & 3));
+  uint32_t* out = SpritePixelsForWriting(TrailTexture);
+  if (out == nullptr) return;
+  const uint32_t key = ColourToPixel(MakeColour(255, 0, 255));
+  const int texels = kPlayfieldHeight * 256;
+  for (int i = 0; i < texels; ++i) {
+    uint32_t c = frames[0].pixels[i];
+    if (c == key) c = 0;
+    for (int k = 1; k < 4; ++k) {
+      const uint32_t older = frames[k].pixels[i];
+      if (older != key) c = BlendPixel(older, c, kTrailAlpha[k]);
+    }
+    out[i] = c;
+  }
+}
+
+//-----------------------------------------------------------------------------
+// Glow pass: a soft glow around sparks, explosions, shots, the power-up and
+// enemy bullets, added over the picture in one draw.
+//-----------------------------------------------------------------------------
+
+void AddGlow(float x, float y, float size, float u, float v, float d) {
+  AddGlowQuad(glowCount & (kGlowQuads - 1), x, y, size, size, u, v, d, d);
+  ++glowCount;
+}
+
+void BuildGlows() {
+  glowCount = 0;
+  world.Sparks.ForEach([](const Spark& s) {
+    AddGlow((s.x >> 8) - 4, (s.y >> 8) - 4, 16, (s.frame >> 1) * 0.125f, 0.5f, 0.125f);
+  });
+  world.Explosions.ForEach([](const Explosion& e) {
+    AddGlow((e.x >> 8) - 8, (e.y >> 8) - 8, 32, ((e.frame >> 1) & 3) * 0.25f, (e.frame >> 3) * 0.25f, 0.25f);
+  });
+  world.PlayerShots.ForEach([](const PlayerShot& s) {
+    AddGlow((s.x >> 8) - 4, (s.y >> 8) - 6, 16, s.sprite == 22 ? 0.625f : 0.5f, 0.5f, 0.125f);
+  });
+  if (world.powerUp.powerUpActive) {
+    AddGlow((world.powerUp.x >> 8) - 10, (world.powerUp.y >> 8) - 10, 32, 0.75f, 0.5f, 0.25f);
+  }
+  const float bulletU = (world.game.levelFrame & 1) ? 0.75f : 0.5f;
+  world.EnemyBullets.ForEach([bulletU](const EnemyBullet& b) {
+    AddGlow((b.x >> 8) - 14, (b.y >> 8) - 14, 32, bulletU, 0.75f, 0.25f);
+  });
+}
+
+void DrawGlows() {
+  BuildGlows();
+  const int quads = glowCount > kGlowQuads - 1 ? kGlowQuads - 1 : glowCount;
+  SetQuadBlend(BlendFactor::One, BlendFactor::One);
+  DrawTexturedTriangles(GlowTexture, GlowBuffer, 6 * quads);
+  SetQuadBlend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
 }
 
 void DrawScanlines() {
@@ -28,6 +112,28 @@ void DrawScanlines() {
 
 }  // namespace
 
+void InitGlowBuffer() {
+  for (TexturedVertex& v : GlowBuffer) v = TexturedVertex{0, 0, 0.5f, 1.0f, kGlowColour, 0, 0};
+  glowCount = 0;
+}
+
+void AddGlowQuad(int slot, float x, float y, float w, float h, float u, float v, float du, float dv) {
+  const float X = x * kScaleX, Y = y * kScaleY, W = w * kScaleX, H = h * kScaleY;
+  TexturedVertex* q = GlowBuffer + 6 * slot;
+  auto set = [](TexturedVertex& vertex, float vx, float vy, float tu, float tv) {
+    vertex.x = vx;
+    vertex.y = vy;
+    vertex.u = tu;
+    vertex.v = tv;
+  };
+  set(q[0], X, Y, u, v);
+  set(q[1], X + W, Y, u + du, v);
+  set(q[2], X, Y + H, u, v + dv);
+  set(q[3], X + W, Y, u + du, v);
+  set(q[4], X + W, Y + H, u + du, v + dv);
+  set(q[5], X, Y + H, u, v + dv);
+}
+
 void ApplyDisplayGeometry() {
   viewRect = settings.stretch != 0 ? ViewRect{0, 0, 640, 548} : ViewRect{64, 16, 512, 512};
   for (int i = 0; i < 3; ++i) {
@@ -35,23 +141,30 @@ void ApplyDisplayGeometry() {
     PresentFrame();
   }
   for (int q = FrameTexture; q < FrameTexture + 4; ++q) SizeQuad(q, viewRect.width, viewRect.height);
+  SizeQuad(TrailTexture, viewRect.width, viewRect.height);
 }
 
-void ComposeFrame() {
+void ComposeFrame(bool inGame) {
   BeginQuads();
   SetQuadBlend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
-  const int frames = settings.trails == 1 ? 4 : 1;
-  if (frames == 4) {
+  int shown = FrameTexture;
+  if (settings.trails == 1) {
     TrailIndex = (TrailIndex + 1) & 3;
     CopyPlayfieldInto(FrameTexture + TrailIndex);
+    MergeTrails();
+    shown = TrailTexture;
   } else {
     CopyPlayfieldInto(FrameTexture);
   }
   ClearTarget(MakeColour(0, 0, 0));
   SetQuadSmoothing(settings.smoothing != 0);
-  for (int k = 0; k < frames; ++k) {
-    int q = frames == 4 ? FrameTexture + ((TrailIndex - k) & 3) : FrameTexture;
-    DrawQuad(q, viewRect.x, viewRect.y, kTrailAlpha[k]);
+  // The merged frame is drawn whole: its keyed texels were settled while
+  // merging, and a blend could happen to land on the key colour.
+  SetQuadColourKeying(shown != TrailTexture);
+  DrawQuad(shown, viewRect.x, viewRect.y, 255);
+  SetQuadColourKeying(true);
+  if (inGame && settings.stretch == 1 && settings.smoothing == 1) {
+    DrawGlows();
   }
   SetQuadSmoothing(false);
   DrawScanlines();

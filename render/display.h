@@ -22,6 +22,11 @@ constexpr Colour MakeColour(int r, int g, int b) {
   return static_cast<Colour>(r) + static_cast<Colour>(g) * 256u + static_cast<Colour>(b) * 65536u;
 }
 
+// A Colour as surfaces store it: 0x00RRGGBB.
+constexpr uint32_t ColourToPixel(Colour colour) {
+  return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
+
 constexpr int ScreenTarget = -1;
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
@@ -85,7 +90,8 @@ void BlitKeyed(int n, int x, int y);
 void BlitLightMap(int n, int x, int y);
 
 // Read access to a sprite's pixels (0x00RRGGBB, rows top to bottom); for a
-// light map, pixels is null and levels holds its bytes.
+// light map, pixels is null and levels holds its bytes. ScreenTarget gives
+// the back buffer.
 struct SpriteView {
   int width = 0;
   int height = 0;
@@ -99,6 +105,8 @@ uint32_t* SpritePixelsForWriting(int n);
 // Painting
 //-----------------------------------------------------------------------------
 
+// PaintBox and PaintLine draw into the sprite being painted, or into the
+// selected target when no painting is in progress.
 void BeginPaint(int n);
 void EndPaint();
 void PaintPixel(int x, int y, Colour colour);
@@ -115,6 +123,8 @@ void BeginQuads();
 void EndQuads();
 void SetQuadBlend(BlendFactor source, BlendFactor destination);
 void SetQuadSmoothing(bool on);
+// On (the default at BeginQuads): texels equal to the texture's key are left out.
+void SetQuadColourKeying(bool on);
 void SetTextureClamp();
 void DrawQuad(int q, int x, int y, int alpha);
 void DrawTexturedTriangles(int n, const TexturedVertex* vertices, int count);

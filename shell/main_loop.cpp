@@ -15,6 +15,7 @@
 #include "render/display.h"
 #include "render/graphics.h"
 #include "shell/shell.h"
+#include "world/world.h"
 
 Shell shell;
 
@@ -25,6 +26,8 @@ constexpr int kBackgroundPollMs = 20;
 void BuildAllGraphics() {
   shell.graphicsState = GraphicsState::Built;
   BuildGraphics();
+  PaintTerrainStrips();
+  BuildWallTiles();
   ApplyDisplayGeometry();
   BeginQuads();
   SetTextureClamp();
@@ -95,6 +98,7 @@ const char* ScreenStateName(ScreenState state) {
 }
 
 void ReturnToTitleWithIntro() {
+  ClearAllEntities();
   shell.screenTimer = 0;
   shell.titleIntro = 1;
   shell.screenState = ScreenState::Title;
@@ -121,7 +125,7 @@ bool RunPass() {
   HandleScreenshotKey();
   HandleEscapeKey();
   RunScreen();
-  ComposeFrame();
+  ComposeFrame(shell.screenState == ScreenState::Play);
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {
     shell.quit = 1;
     return false;

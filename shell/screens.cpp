@@ -14,14 +14,5 @@ void DrawPlainBackground() {
 
 }  // namespace
 
-void Title() {
-  ++shell.screenTimer;
-  if (!MenuFireDown()) shell.clickLatch = 0;
-  DrawPlainBackground();
-}
-
-void Options() { DrawPlainBackground(); }
-void Scores() { DrawPlainBackground(); }
-void NameEntry() { DrawPlainBackground(); }
 void PlayFrame() { DrawPlainBackground(); }
 void AllClearFrame() { DrawPlainBackground(); }

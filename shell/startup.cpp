@@ -6,6 +6,7 @@
 // mirror; the settings are written only when the loop ended through the title.
 //-----------------------------------------------------------------------------
 #include "input/input.h"
+#include "levels/level_progression.h"
 #include "levels/random.h"
 #include "persist/high_score_table.h"
 #include "persist/screenshot.h"
@@ -16,7 +17,11 @@
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
+#include "render/plasma.h"
+#include "shell/high_scores.h"
 #include "shell/shell.h"
+#include "world/tables.h"
+#include "world/world.h"
 
 Settings settings;
 int32_t scanlineAlpha = 0;
@@ -43,14 +48,21 @@ StartUpResult StartUp() {
   // Every variable of the game starts from its initial value.
   shell = Shell{};
   input = InputState{};
+  world = World{};
   settings = Settings{};
   rng = Rng{};
   rng.fallbackSeed = platform::TickCount();
+  nameEntry = NameEntryState{};
+  plasma = PlasmaPhases{};
   snapCounter = 0;
   TrailIndex = 0;
 
   BuildMouseResponseTables();
   CodeDefaultRecords();
+  BuildStartUpTables();
+  LoadLevelTables();
+  BuildWaveTables();
+  InitGlowBuffer();
   highScores = HighScoreTable{};
 
   LoadSettings();

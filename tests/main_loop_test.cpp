@@ -149,8 +149,16 @@ TEST(StartUp, SixtyHertzModeFallsBackToTheDisplaysRate) {
   settings.sixtyHzMode = 1;
   CloseDisplay();
   ASSERT_TRUE(OpenGameScreen());
-  EXPECT_FALSE(IsFrameCapActive());  // the headless display runs at 60 Hz: granted
+  EXPECT_FALSE(IsFrameCapActive());  // the display runs at 60 Hz: granted
+
+  // A 75 Hz display refuses the 60 Hz request; the screen opens at its own
+  // rate with the frame cap on.
+  CloseDisplay();
+  headless::SetDisplayRefreshRate(75);
+  ASSERT_TRUE(OpenGameScreen());
+  EXPECT_TRUE(IsFrameCapActive());
   ShutDown(StartUpResult::Ready);
+  headless::Reset();
 }
 
 }  // namespace

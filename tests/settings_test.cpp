@@ -90,12 +90,9 @@ TEST(ScoreRecords, DamageIsDetected) {
   EXPECT_EQ(DecodeScoreRecord("001123"), "%err%");
 }
 
-TEST(ScoreRecords, PlainRecordAndDisplayKeepTheirFirstDigits) {
+TEST(ScoreRecords, PlainRecordKeepsTheFirstSevenDigits) {
   EXPECT_EQ(PlainScoreRecord("KRV     ", 640), "KRV     0000640");
   EXPECT_EQ(PlainScoreRecord("AB      ", 12345678), "AB      1234567");
-  EXPECT_EQ(ScoreDisplay(0), "00000000");
-  EXPECT_EQ(ScoreDisplay(640), "00006400");
-  EXPECT_EQ(ScoreDisplay(12345678), "12345670");
 }
 
 class SettingsFile : public ::testing::Test {

@@ -31,6 +31,7 @@ struct Headless {
   bool windowOpen = false;
   bool focus = true;
   bool quit = false;
+  int refreshRate = kPassesPerSecond;
   int pointerX = 0;
   int pointerY = 0;
   KeyState buttons[2];
@@ -94,7 +95,7 @@ bool IsWindowActive() { return h.windowOpen && h.focus; }
 
 bool QuitRequested() { return h.quit; }
 
-int DisplayRefreshRate() { return h.videoStarted ? kPassesPerSecond : 0; }
+int DisplayRefreshRate() { return h.videoStarted ? h.refreshRate : 0; }
 
 //-----------------------------------------------------------------------------
 // Pacing: passes follow one another at once.
@@ -195,6 +196,7 @@ void RequestQuit() {
 
 void SetVideoAvailable(bool available) { h.videoAvailable = available; }
 void SetWindowAvailable(bool available) { h.windowAvailable = available; }
+void SetDisplayRefreshRate(int hz) { h.refreshRate = hz; }
 
 const std::vector<uint32_t>& LastPresentedFrame() { return h.lastFrame; }
 int PresentCount() { return h.presentCount; }

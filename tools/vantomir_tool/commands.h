@@ -10,3 +10,6 @@ using Args = std::vector<std::string>;
 int RandomCommand(const Args& args);
 int RunCommand(const Args& args);
 int PaceCommand(const Args& args);
+int LevelCommand(const Args& args);
+int SoundsCommand(const Args& args);
+int RenderXmCommand(const Args& args);

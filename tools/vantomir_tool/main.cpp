@@ -18,6 +18,9 @@ const Command kCommands[] = {
     {"run", RunCommand, "run the game headless for a number of loop passes"},
     {"random", RandomCommand, "print numbers of the game's random generator"},
     {"pace", PaceCommand, "measure the frame pacer"},
+    {"level", LevelCommand, "print a level's landscape, enemies and settings as JSON"},
+    {"sounds", SoundsCommand, "write every loaded sound slot as a WAV file"},
+    {"render-xm", RenderXmCommand, "render an XM module (or the game's tune) to a WAV file"},
 };
 
 void PrintUsage(std::FILE* out) {

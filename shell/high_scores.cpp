@@ -1,0 +1,153 @@
+//-----------------------------------------------------------------------------
+// The high-score table screen, and the name entry: the player spells a name by
+// pointing at characters of a grid and pressing fire.
+//-----------------------------------------------------------------------------
+#include "shell/high_scores.h"
+
+#include <string>
+
+#include "input/input.h"
+#include "persist/high_score_table.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "render/plasma.h"
+#include "render/text.h"
+#include "shell/menus.h"
+#include "shell/shell.h"
+
+NameEntryState nameEntry;
+
+namespace {
+
+// The character grid: codes 32..95, 16 a row, in cell rows 19..22 and cell
+// columns 8..23 (four strips of the font at (64, 152 + 8i)).
+constexpr int32_t kGridFirstRow = 19;
+constexpr int32_t kGridLastRow = 22;
+constexpr int32_t kGridFirstCol = 8;
+constexpr int32_t kGridLastCol = 23;
+constexpr int32_t kNameLength = 8;
+constexpr int32_t kPreviewSlot = 9;  // the cursor stands here once the name is full
+
+bool OnGrid(const MenuPointer& p) {
+  return p.cellRow >= kGridFirstRow && p.cellRow <= kGridLastRow && p.cellCol >= kGridFirstCol &&
+         p.cellCol <= kGridLastCol;
+}
+
+char GridCharacter(const MenuPointer& p) {
+  return static_cast<char>((p.cellRow - kGridFirstRow) * 16 + (p.cellCol - kGridFirstCol) + 32);
+}
+
+std::string PlaceHeading(int32_t place) {
+  static const char* const kOrdinals[4] = {"", "1ST", "2ND", "3RD"};
+  std::string ordinal = place <= 3 ? kOrdinals[place] : std::to_string(place) + "TH";
+  return ordinal + " PLACE - ENTER YOUR NAME";
+}
+
+void DrawTableRows(int32_t x, int32_t firstY, const char* separator, const char* gap) {
+  for (int i = 1; i <= 8; ++i) {
+    DrawText(x, firstY + 12 * i,
+             std::to_string(i) + separator + highScores.hsNames[i] + gap + ScoreDisplay(highScores.hsScores[i]));
+  }
+}
+
+void EditName(const MenuPointer& p) {
+  NameEntryState& e = nameEntry;
+  if (OnGrid(p)) {
+    if (e.entryCursor < kPreviewSlot) {
+      ++e.entryCursor;  // the previewed character stays in its slot
+      PlayClickSound();
+    }
+  } else if (PointerOnCells(p, 24, 19, 21)) {  // DEL
+    if (e.entryCursor > 1) {
+      e.entrySlots[e.entryCursor] = ' ';
+      --e.entryCursor;
+      PlayClickSound();
+    }
+  } else if (PointerOnCells(p, 24, 23, 25)) {  // END
+    shell.screenTimer = 0;
+    shell.screenState = ScreenState::Title;
+    PlayClickSound();
+  }
+}
+
+}  // namespace
+
+void InsertHighScore(int32_t score) {
+  int32_t place = 0;
+  for (int i = 8; i >= 1; --i) {
+    if (score > highScores.hsScores[i]) place = i;
+  }
+  if (place == 0) {
+    shell.screenTimer = 0;
+    shell.screenState = ScreenState::Title;
+    return;
+  }
+  for (int i = 8; i > place; --i) {
+    highScores.hsNames[i] = highScores.hsNames[i - 1];
+    highScores.hsScores[i] = highScores.hsScores[i - 1];
+  }
+  for (int i = 1; i <= kNameLength; ++i) nameEntry.entrySlots[i] = ' ';
+  highScores.hsScores[place] = score;
+  nameEntry.entryPlace = place;
+  nameEntry.entryCursor = 1;
+  MoveCursor(320, 240);
+  shell.screenState = ScreenState::NameEntry;
+}
+
+void NameEntry() {
+  NameEntryState& e = nameEntry;
+  e.blinkCounter = (e.blinkCounter + 1) & 15;
+  const MenuPointer pointer = ReadMenuPointer();
+  e.entrySlots[e.entryCursor] = OnGrid(pointer) ? GridCharacter(pointer) : ' ';
+  if (MenuFireDown()) {
+    if (!shell.clickLatch) {
+      shell.clickLatch = 1;
+      EditName(pointer);
+    }
+  } else {
+    shell.clickLatch = 0;
+  }
+  highScores.hsNames[e.entryPlace] = std::string(e.entrySlots.begin() + 1, e.entrySlots.begin() + 1 + kNameLength);
+
+  SelectTarget(Playfield);
+  DrawPlasma();
+  DrawText(20, 24, PlaceHeading(e.entryPlace));
+  DrawText(20, 32, "<=========================>");
+  DrawTableRows(40, 36, "  ", "  ");
+  DrawText(32, 36 + 12 * e.entryPlace, "[");
+  DrawText(208, 36 + 12 * e.entryPlace, "]");
+  if ((e.blinkCounter & 8) != 0 && e.entryCursor < kPreviewSlot) {
+    DrawText(56 + 8 * e.entryCursor, 40 + 12 * e.entryPlace, "_");
+  }
+  for (int i = 0; i < 4; ++i) {
+    SetSourceRect(Font, 128 * i, 0, 128, 8);
+    BlitKeyed(Font, 64, 152 + 8 * i);
+  }
+  DrawText(152, 192, "DEL END");
+  DrawMenuPointer(pointer);
+  SelectTarget(ScreenTarget);
+}
+
+void Scores() {
+  const MenuPointer pointer = ReadMenuPointer();
+  if (MenuFireDown()) {
+    if (!shell.clickLatch) {
+      shell.clickLatch = 1;
+      if (PointerOnCells(pointer, 24, 24, 27)) {
+        shell.screenTimer = 0;
+        shell.screenState = ScreenState::Title;
+        PlayClickSound();
+      }
+    }
+  } else {
+    shell.clickLatch = 0;
+  }
+  SelectTarget(Playfield);
+  DrawPlasma();
+  DrawText(84, 40, "HIGH SCORES");
+  DrawText(84, 48, "<=========>");
+  DrawTableRows(40, 56, ". ", " ");
+  DrawText(192, 192, "BACK");
+  DrawMenuPointer(pointer);
+  SelectTarget(ScreenTarget);
+}

@@ -1,0 +1,25 @@
+#include "shell/menus.h"
+
+#include "input/input.h"
+#include "render/display.h"
+
+namespace {
+
+constexpr int Pointer = 17;
+
+}  // namespace
+
+MenuPointer ReadMenuPointer() {
+  MenuPointer p;
+  p.menuX = input.pointerX * 256 / 640;
+  p.menuY = input.pointerY * 224 / 480;
+  p.cellCol = p.menuX / 8;
+  p.cellRow = p.menuY / 8;
+  return p;
+}
+
+void DrawMenuPointer(const MenuPointer& pointer) { BlitKeyed(Pointer, pointer.menuX, pointer.menuY); }
+
+void PlayClickSound() {}
+
+void SetClickSoundVolume(int32_t) {}

@@ -1,0 +1,63 @@
+//-----------------------------------------------------------------------------
+// The title screen: the plasma, the logo's entrance, the four menu words and,
+// left alone for 15 seconds, a demonstration.
+//-----------------------------------------------------------------------------
+#include "input/input.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "render/plasma.h"
+#include "render/text.h"
+#include "shell/menus.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr int CreditLine = 144;
+constexpr int32_t kIdleFrames = 900;  // 15 seconds before a demonstration
+
+// The words are chosen by the pointer's cell row and, within it, by menuX
+// strictly between the word's edges.
+bool OnWord(const MenuPointer& p, int32_t row, int32_t left, int32_t right) {
+  return p.cellRow == row && p.menuX > left && p.menuX < right;
+}
+
+void ChooseWord(const MenuPointer& p) {
+  if (OnWord(p, 16, 99, 156)) {
+    shell.screenState = ScreenState::Options;
+    PlayClickSound();
+  } else if (OnWord(p, 19, 103, 152)) {
+    shell.screenState = ScreenState::Scores;
+    PlayClickSound();
+  } else if (OnWord(p, 22, 111, 144)) {
+    shell.screenState = ScreenState::Exit;
+  }
+  // START (row 13, 107 < menuX < 148) begins a game once the game is there.
+}
+
+}  // namespace
+
+void Title() {
+  ++shell.screenTimer;
+  const MenuPointer pointer = ReadMenuPointer();
+  if (MenuFireDown()) {
+    if (!shell.clickLatch) {
+      shell.clickLatch = 1;
+      ChooseWord(pointer);
+    }
+  } else {
+    shell.clickLatch = 0;
+    // A demonstration starts here once the recordings are there; until then
+    // the idle timer just runs.
+    (void)kIdleFrames;
+  }
+  SelectTarget(Playfield);
+  DrawPlasma();
+  DrawTitleLogo(shell.screenTimer, &shell.titleIntro);
+  DrawText(108, 104, "START");
+  DrawText(100, 128, "OPTIONS");
+  DrawText(104, 152, "SCORES");
+  DrawText(112, 176, "EXIT");
+  BlitKeyed(CreditLine, 196, 217);
+  DrawMenuPointer(pointer);
+  SelectTarget(ScreenTarget);
+}
