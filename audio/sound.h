@@ -96,7 +96,7 @@ void StopSound(int32_t handle);
 void ReleaseSounds();
 
 // What a loaded sound holds, for tools and tests; null if the handle is not
-// a sound.
+// a sound. Valid until the next CatchSound or ReleaseSounds.
 struct SoundSamples {
   platform::PcmFormat format;
   const std::vector<uint8_t>* pcm;  // the whole decoded sample

@@ -5,11 +5,9 @@
 #include <iterator>
 
 #include "assets/embedded.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "persist/settings.h"
-
-// MUSIC-VOLUME: include "audio/music.h" here once the music player has it;
-// see ApplyVolume.
 
 SoundTable soundTable;
 
@@ -72,8 +70,8 @@ void ApplyVolume() {
   for (int32_t slot = 0; slot <= 37; ++slot) {
     if (IsSound(soundTable.slot[slot])) SoundVolume(soundTable.slot[slot], int32_t(settings.volume * 0.5));
   }
-  // MUSIC-VOLUME: the music follows the same setting, 0..64:
-  // SetSongVolume(int32_t(settings.volume * 0.64));
+  // The music follows the same setting, 0..64.
+  SetSongVolume(uint32_t(int32_t(settings.volume * 0.64)));
 }
 
 void StopAllSounds() {

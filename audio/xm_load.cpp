@@ -54,6 +54,7 @@ std::string Text(const uint8_t* p, size_t n) {
 // Unpacks one pattern's cells; data beyond what the rows hold is ignored and
 // cells the data does not reach stay empty.
 void UnpackPattern(const uint8_t* p, size_t bytes, int channels, Pattern* pattern) {
+  if (bytes == 0) return;  // an empty pattern keeps no cells
   pattern->cells.assign(size_t(pattern->rows) * size_t(channels), Cell{});
   size_t at = 0;
   for (Cell& cell : pattern->cells) {

@@ -37,7 +37,7 @@ struct Cell {
 
 struct Pattern {
   int32_t rows = kEmptyPatternRows;
-  std::vector<Cell> cells;  // rows x channels, row by row
+  std::vector<Cell> cells;  // rows x channels, row by row; none when the pattern is empty
 };
 
 struct Envelope {

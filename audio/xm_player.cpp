@@ -55,7 +55,7 @@ const Cell* Player::RowCells() const {
   const uint8_t pattern = module_.orders[size_t(order_)];
   if (pattern >= module_.patterns.size()) return nullptr;
   const Pattern& p = module_.patterns[pattern];
-  if (row_ >= p.rows) return nullptr;
+  if (row_ >= p.rows || p.cells.empty()) return nullptr;
   return p.cells.data() + size_t(row_) * size_t(module_.channels);
 }
 

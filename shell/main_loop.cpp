@@ -6,6 +6,7 @@
 // devices, handles Escape and F12, runs the current screen for one frame and
 // composes the next frame.
 //-----------------------------------------------------------------------------
+#include "audio/sound.h"
 #include "input/input.h"
 #include "persist/screenshot.h"
 #include "platform/display.h"
@@ -99,6 +100,7 @@ const char* ScreenStateName(ScreenState state) {
 
 void ReturnToTitleWithIntro() {
   ClearAllEntities();
+  StopAllSounds();
   shell.screenTimer = 0;
   shell.titleIntro = 1;
   shell.screenState = ScreenState::Title;

@@ -1,5 +1,6 @@
 #include "shell/menus.h"
 
+#include "audio/sound.h"
 #include "input/input.h"
 #include "render/display.h"
 
@@ -20,6 +21,6 @@ MenuPointer ReadMenuPointer() {
 
 void DrawMenuPointer(const MenuPointer& pointer) { BlitKeyed(Pointer, pointer.menuX, pointer.menuY); }
 
-void PlayClickSound() {}
+void PlayClickSound() { PlaySound(soundTable.slot[kSoundClick], 0); }
 
-void SetClickSoundVolume(int32_t) {}
+void SetClickSoundVolume(int32_t volume) { SoundVolume(soundTable.slot[kSoundClick], volume); }

@@ -17,6 +17,7 @@ struct Shell {
   int32_t snapLatch = 0;
   int32_t clickLatch = 0;
   int32_t quit = 0;         // the window was closed: end now, save nothing
+  int32_t musicStream = 0;  // the sound buffer the game's tune streams into
 
   bool operator==(const Shell&) const = default;
 };

@@ -5,6 +5,8 @@
 // screen and the sound output and hands over to the main loop. Shutdown is its
 // mirror; the settings are written only when the loop ended through the title.
 //-----------------------------------------------------------------------------
+#include "audio/music.h"
+#include "audio/sound.h"
 #include "input/input.h"
 #include "levels/level_progression.h"
 #include "levels/random.h"
@@ -13,7 +15,6 @@
 #include "persist/settings.h"
 #include "platform/message_box.h"
 #include "platform/pacer.h"
-#include "platform/sound_device.h"
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
@@ -34,10 +35,13 @@ constexpr int kStartPauseMs = 500;
 // Brings up the display, 3-D, keyboard and sound services in this order,
 // stopping at the first that fails.
 bool StartDevices() {
-  return StartDisplayService() && Start3DService() && platform::StartSoundDevice();
+  return StartDisplayService() && Start3DService() && InitSound();
 }
 
+// The music player goes first, then every other service.
 void StopServices() {
+  StopSong();
+  ReleaseSounds();
   platform::StopSoundDevice();
   StopDisplayService();
 }
@@ -76,6 +80,9 @@ StartUpResult StartUp() {
   BuildMouseResponseTables();
   platform::SleepMs(kStartPauseMs);
   MoveCursor(480, 360);
+  LoadSounds();
+  ApplyVolume();
+  shell.musicStream = CreateMusicStream();
   return StartUpResult::Ready;
 }
 

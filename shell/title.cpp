@@ -2,6 +2,8 @@
 // The title screen: the plasma, the logo's entrance, the four menu words and,
 // left alone for 15 seconds, a demonstration.
 //-----------------------------------------------------------------------------
+#include "audio/music.h"
+#include "audio/sound.h"
 #include "input/input.h"
 #include "render/display.h"
 #include "render/graphics.h"
@@ -37,6 +39,7 @@ void ChooseWord(const MenuPointer& p) {
 }  // namespace
 
 void Title() {
+  StopSong();  // no tune plays on the title
   ++shell.screenTimer;
   const MenuPointer pointer = ReadMenuPointer();
   if (MenuFireDown()) {
@@ -52,7 +55,7 @@ void Title() {
   }
   SelectTarget(Playfield);
   DrawPlasma();
-  DrawTitleLogo(shell.screenTimer, &shell.titleIntro);
+  if (DrawTitleLogo(shell.screenTimer, &shell.titleIntro)) PlaySound(soundTable.slot[kSoundPickup], 0);
   DrawText(108, 104, "START");
   DrawText(100, 128, "OPTIONS");
   DrawText(104, 152, "SCORES");

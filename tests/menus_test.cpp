@@ -6,10 +6,12 @@
 
 #include <filesystem>
 
+#include "audio/sound.h"
 #include "input/input.h"
 #include "persist/high_score_table.h"
 #include "persist/settings.h"
 #include "platform/headless.h"
+#include "platform/sound_device.h"
 #include "render/display.h"
 #include "shell/high_scores.h"
 #include "shell/shell.h"
@@ -42,6 +44,14 @@ class Menus : public ::testing::Test {
   void Fire(bool down) { headless::SetMouseButton(platform::MouseButton::Left, down); }
   void Pass() { ASSERT_TRUE(RunPass()); }
 
+  // True when the click sound started in the last pass: sounds advance at
+  // the start of a pass, so one played during it still stands at its start.
+  bool Clicked() {
+    const SoundSamples* click = FindSoundSamples(soundTable.slot[kSoundClick]);
+    return click != nullptr && platform::IsSoundBufferPlaying(click->buffer) &&
+           platform::GetSoundBufferPosition(click->buffer) == 0;
+  }
+
   fs::path original_, dir_;
 };
 
@@ -72,9 +82,10 @@ TEST_F(Menus, TitleWordsOpenTheirScreensOncePerPress) {
   EXPECT_EQ(shell.screenTimer, timer + 1);
   Fire(false);
   Pass();
-  PointAt(15, 22);  // EXIT
+  PointAt(15, 22);  // EXIT, without a click
   Fire(true);
   EXPECT_FALSE(RunPass());
+  EXPECT_FALSE(Clicked());
   EXPECT_EQ(shell.screenState, ScreenState::Exit);
 }
 
@@ -86,22 +97,30 @@ TEST_F(Menus, DraggingAlongABarChangesItCellByCell) {
   Pass();
   EXPECT_EQ(settings.scanlines, 20);
   EXPECT_EQ(scanlineAlpha, 51);
+  EXPECT_TRUE(Clicked());
+  Pass();  // resting on the same cell: no change, no click
+  EXPECT_FALSE(Clicked());
   for (int col = 19; col <= 26; ++col) {
     PointAt(col, 7);
     Pass();
     EXPECT_EQ(settings.scanlines, (col - 16) * 10);
+    EXPECT_TRUE(Clicked()) << "column " << col;
   }
   EXPECT_EQ(scanlineAlpha, 255);
   PointAt(30, 7);  // past the bar: no change
   Pass();
   EXPECT_EQ(settings.scanlines, 100);
+  EXPECT_FALSE(Clicked());
 
   PointAt(21, 21);  // MOUSE SENS, still holding fire
   Pass();
   EXPECT_EQ(settings.mouseSens, 5);
-  PointAt(16, 15);
+  PointAt(17, 15);
   Pass();
-  EXPECT_EQ(settings.volume, 0);
+  EXPECT_EQ(settings.volume, 10);
+  // The click's own volume follows at once: the table's volume 5.
+  EXPECT_EQ(FindSoundSamples(soundTable.slot[kSoundClick])->attenuation, -2603);
+  EXPECT_TRUE(Clicked());
 }
 
 TEST_F(Menus, BoxesSetTheirSettingAndStretchAppliesAtOnce) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "assets/embedded.h"
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "audio/sound_internal.h"
 #include "persist/settings.h"
@@ -98,12 +99,14 @@ class SoundService : public testing::Test {
  protected:
   void SetUp() override {
     platform::headless::ResetSound();
+    ResetMusic();
     ReleaseSounds();
     settings = Settings{};
     ASSERT_TRUE(InitSound());
   }
   void TearDown() override {
     ReleaseSounds();
+    ResetMusic();
     platform::headless::ResetSound();
   }
 
@@ -178,11 +181,11 @@ TEST_F(SoundService, CopiesOfOneSamplePlayTogether) {
             platform::GetSoundBufferPosition(Buffer(soundTable.slot[24])));
 }
 
-TEST_F(SoundService, ApplyVolumeSetsEveryEffectToHalfTheSetting) {
+TEST_F(SoundService, ApplyVolumeSetsEveryEffectToHalfTheSettingAndTheMusicToo) {
   LoadSounds();
   const struct {
-    int32_t setting, attenuation;
-  } cases[] = {{100, -603}, {50, -1205}, {10, -2603}, {1, -10000}, {0, -10000}};
+    int32_t setting, attenuation, musicDivisor;
+  } cases[] = {{100, -603, 16}, {50, -1205, 48}, {10, -2603, 74}, {1, -10000, INT32_MAX}, {0, -10000, INT32_MAX}};
   for (const auto& c : cases) {
     settings.volume = c.setting;
     ApplyVolume();
@@ -190,6 +193,8 @@ TEST_F(SoundService, ApplyVolumeSetsEveryEffectToHalfTheSetting) {
       EXPECT_EQ(Attenuation(soundTable.slot[f.slot]), c.attenuation)
           << "setting " << c.setting << ", slot " << f.slot;
     }
+    // 80 - Int(setting x 0.64); 0 silences the music.
+    EXPECT_EQ(SongVolumeDivisor(), c.musicDivisor) << "setting " << c.setting;
   }
 }
 

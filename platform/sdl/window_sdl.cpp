@@ -99,6 +99,10 @@ bool StartVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // One count of mouse motion moves the game's pointer one frame pixel, on any
+  // screen size: the pointer is a virtual stick, and its feel must not
+  // depend on the monitor.
+  SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
   // With no display at all SDL falls back to drivers that show nothing; a
   // game nobody can see has not started.

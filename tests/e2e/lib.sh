@@ -17,22 +17,31 @@ cleanup_e2e() {
 trap cleanup_e2e EXIT
 
 # start_display WIDTH HEIGHT: Xvfb on a free display number with openbox;
-# exports DISPLAY.
+# exports DISPLAY. A number that turns out to be taken is given up for another.
 start_display() {
-  local n=$((90 + RANDOM % 400))
-  while [ -e "/tmp/.X${n}-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
+  local attempt n i xvfb
+  for attempt in 1 2 3 4 5; do
+    n=$((100 + RANDOM % 800))
+    [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+    Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=":$n"
+    for i in $(seq 100); do
+      xdpyinfo >/dev/null 2>&1 && break
+      kill -0 "$xvfb" 2>/dev/null || break
+      sleep 0.1
+    done
+    if xdpyinfo >/dev/null 2>&1; then
+      E2E_PIDS+=("$xvfb")
+      openbox >/dev/null 2>&1 &
+      E2E_PIDS+=($!)
+      sleep 0.5
+      return 0
+    fi
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
   done
-  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-  openbox >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
-  sleep 0.5
+  fail "Xvfb did not start"
 }
 
 stop_display() {
@@ -67,6 +76,11 @@ wait_for_file() {
 pixel() {
   convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
     sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
+}
+
+# rmse A B: the normalised root-mean-square difference of two pictures, 0..1.
+rmse() {
+  compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\((.*)\).*/\1/'
 }
 
 # screenshot FILE: the whole X screen.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace sfx {
@@ -74,13 +75,14 @@ Clip MakeBlast(const Blast& b, int channels, double seconds, int rate) {
 
 // A synthesiser voice for the jingles.
 struct Voice {
-  Wave wave;
-  double duty;        // > 0: a pulse wave of this duty instead of `wave`
-  double brightness;  // low-pass cutoff as a multiple of the note's pitch
-  double attack, release;
-  double decay;       // while held the level falls by e every `decay` seconds (0: steady)
-  double vibrato;     // semitones, fading in over the first 0.2 s
-  double detune;      // > 0: two copies this many semitones apart, spread left and right
+  Wave wave = Wave::Square;
+  double duty = 0.0;        // > 0: a pulse wave of this duty instead of `wave`
+  double brightness = 6.0;  // low-pass cutoff as a multiple of the note's pitch
+  double attack = 0.005;
+  double release = 0.1;
+  double decay = 0.0;    // while held the level falls by e every `decay` seconds (0: steady)
+  double vibrato = 0.0;  // semitones, fading in over the first 0.2 s
+  double detune = 0.0;   // > 0: two copies this many semitones apart, spread left and right
 };
 
 Signal VoiceSignal(const Voice& v, double hz, double length, int rate) {
@@ -88,7 +90,7 @@ Signal VoiceSignal(const Voice& v, double hz, double length, int rate) {
   const double depth = v.vibrato;
   const Curve pitch = [hz, depth](double t) {
     const double amount = depth * std::min(1.0, t / 0.2);
-    return hz * std::pow(2.0, amount * std::sin(2.0 * 3.141592653589793 * 5.5 * t) / 12.0);
+    return hz * std::pow(2.0, amount * std::sin(2.0 * std::numbers::pi * 5.5 * t) / 12.0);
   };
   Signal s = v.duty > 0.0 ? Pulse(v.duty, pitch, frames, rate) : Oscillator(v.wave, pitch, frames, rate);
   s = Filter(s, Pass::Low, Constant(hz * v.brightness), 0.707, rate);
@@ -144,12 +146,18 @@ void PlayerLaser(Clip& clip) {
 
 // Explosions, two variants taken in turn.
 void ExplosionA(Clip& clip) {
-  const Blast b{301, 4200.0, 220.0, 0.28, 0.085, 120.0, 42.0, 0.07, 0.9, 180.0, 0.5, 0.5};
+  const Blast b{.seed = 301,
+                .brightHz = 4200.0, .darkHz = 220.0, .closeSeconds = 0.28, .decay = 0.085,
+                .thumpFromHz = 120.0, .thumpToHz = 42.0, .thumpDecay = 0.07, .thumpLevel = 0.9,
+                .cracklesPerSecond = 180.0, .crackleLevel = 0.5, .width = 0.5};
   MixClip(clip, MakeBlast(b, int(clip.channels.size()), clip.Seconds(), clip.rate), 1.0, 0.0, 0.0);
 }
 
 void ExplosionB(Clip& clip) {
-  const Blast b{401, 3300.0, 180.0, 0.30, 0.095, 100.0, 38.0, 0.08, 0.9, 140.0, 0.5, 0.6};
+  const Blast b{.seed = 401,
+                .brightHz = 3300.0, .darkHz = 180.0, .closeSeconds = 0.30, .decay = 0.095,
+                .thumpFromHz = 100.0, .thumpToHz = 38.0, .thumpDecay = 0.08, .thumpLevel = 0.9,
+                .cracklesPerSecond = 140.0, .crackleLevel = 0.5, .width = 0.6};
   MixClip(clip, MakeBlast(b, int(clip.channels.size()), clip.Seconds(), clip.rate), 1.0, 0.0, 0.0);
 }
 
@@ -160,7 +168,7 @@ void PodBurst(Clip& clip) {
   Noise noise(501);
   Place(clip, Tone(Wave::Sine, Glide(700.0, 110.0, 0.05), Strike(0.001, 0.03), n, r), 0.9, 0.0);
   Place(clip, Hiss(noise, Pass::Band, Glide(3200.0, 700.0, 0.15), 1.2, Strike(0.001, 0.05), n, r), 0.8, 0.0);
-  const int blipFrames = int(0.06 * r);
+  const int blipFrames = int(0.1 * r);
   for (int k = 0; k < 10; ++k) {
     const double at = 0.01 + 0.26 * std::pow(noise.Uniform(), 1.6);
     const double hz = noise.Between(1400.0, 3600.0);
@@ -191,22 +199,36 @@ void RingBurst(Clip& clip) {
 void CarrierDestroyed(Clip& clip) {
   const int channels = int(clip.channels.size()), n = clip.Frames(), r = clip.rate;
   const double seconds = clip.Seconds();
-  const Blast main{701, 5000.0, 140.0, 0.7, 0.22, 80.0, 30.0, 0.25, 1.0, 250.0, 0.6, 0.7};
-  const Blast left{702, 6000.0, 400.0, 0.2, 0.07, 160.0, 60.0, 0.05, 0.6, 200.0, 0.5, 0.5};
-  const Blast right{703, 5500.0, 350.0, 0.2, 0.08, 150.0, 55.0, 0.05, 0.6, 200.0, 0.5, 0.5};
+  const Blast main{.seed = 701,
+                   .brightHz = 5000.0, .darkHz = 140.0, .closeSeconds = 0.7, .decay = 0.22,
+                   .thumpFromHz = 80.0, .thumpToHz = 30.0, .thumpDecay = 0.25, .thumpLevel = 1.0,
+                   .cracklesPerSecond = 250.0, .crackleLevel = 0.6, .width = 0.7};
+  const Blast left{.seed = 702,
+                   .brightHz = 6000.0, .darkHz = 400.0, .closeSeconds = 0.2, .decay = 0.07,
+                   .thumpFromHz = 160.0, .thumpToHz = 60.0, .thumpDecay = 0.05, .thumpLevel = 0.6,
+                   .cracklesPerSecond = 200.0, .crackleLevel = 0.5, .width = 0.5};
+  const Blast right{.seed = 703,
+                    .brightHz = 5500.0, .darkHz = 350.0, .closeSeconds = 0.2, .decay = 0.08,
+                    .thumpFromHz = 150.0, .thumpToHz = 55.0, .thumpDecay = 0.05, .thumpLevel = 0.6,
+                    .cracklesPerSecond = 200.0, .crackleLevel = 0.5, .width = 0.5};
   MixClip(clip, MakeBlast(main, channels, seconds, r), 1.0, 0.0, 0.0);
   MixClip(clip, MakeBlast(left, channels, seconds, r), 0.55, -0.5, 0.16);
   MixClip(clip, MakeBlast(right, channels, seconds, r), 0.45, 0.5, 0.33);
   Signal groan = Oscillator(Wave::Saw, Glide(180.0, 60.0, 0.7), n, r);
   groan = Filter(groan, Pass::Low, Constant(900.0), 0.9, r);
   Place(clip, Shape(std::move(groan), Strike(0.02, 0.22), r), 0.25, 0.0);
+  // The blasts pile up: squeeze them together so that the whole stays loud.
+  for (Signal& side : clip.channels) side = Saturate(std::move(side), 1.5);
 }
 
 // The player's ship destroyed: a blast and a long falling, wavering tone
 // that echoes away.
 void ShipDestroyed(Clip& clip) {
   const int n = clip.Frames(), r = clip.rate;
-  const Blast blast{801, 4500.0, 200.0, 0.5, 0.16, 100.0, 35.0, 0.15, 0.9, 200.0, 0.5, 0.6};
+  const Blast blast{.seed = 801,
+                    .brightHz = 4500.0, .darkHz = 200.0, .closeSeconds = 0.5, .decay = 0.16,
+                    .thumpFromHz = 100.0, .thumpToHz = 35.0, .thumpDecay = 0.15, .thumpLevel = 0.9,
+                    .cracklesPerSecond = 200.0, .crackleLevel = 0.5, .width = 0.6};
   MixClip(clip, MakeBlast(blast, int(clip.channels.size()), clip.Seconds(), r), 0.8, 0.0, 0.0);
   Signal fall = Pulse(0.35, Vibrato(Glide(880.0, 70.0, 0.8), 7.0, 0.6), n, r);
   fall = Filter(fall, Pass::Low, Glide(4000.0, 500.0, 0.8), 1.5, r);
@@ -217,8 +239,8 @@ void ShipDestroyed(Clip& clip) {
 // An extra life or the power-up: a quick rising arpeggio in E major that
 // rings on.
 void ExtraLife(Clip& clip) {
-  const Voice bright{Wave::Square, 0.25, 8.0, 0.003, 0.08, 0.0, 0.0, 0.0};
-  const Voice bell{Wave::Sine, 0.0, 4.0, 0.002, 0.1, 0.15, 0.0, 0.0};
+  const Voice bright{.duty = 0.25, .brightness = 8.0, .attack = 0.003, .release = 0.08};
+  const Voice bell{.wave = Wave::Sine, .brightness = 4.0, .attack = 0.002, .release = 0.1, .decay = 0.15};
   const double notes[] = {76, 80, 83, 88};
   for (int k = 0; k < 4; ++k) {
     const double start = 0.06 * k;
@@ -231,9 +253,9 @@ void ExtraLife(Clip& clip) {
 
 // The level cleared: a short fanfare in C major ending on a held chord.
 void LevelClear(Clip& clip) {
-  const Voice lead{Wave::Square, 0.5, 6.0, 0.005, 0.12, 0.0, 0.25, 0.0};
-  const Voice pad{Wave::Saw, 0.0, 3.0, 0.04, 0.3, 0.0, 0.0, 0.12};
-  const Voice bass{Wave::Triangle, 0.0, 8.0, 0.005, 0.1, 0.0, 0.0, 0.0};
+  const Voice lead{.duty = 0.5, .brightness = 6.0, .attack = 0.005, .release = 0.12, .vibrato = 0.25};
+  const Voice pad{.wave = Wave::Saw, .brightness = 3.0, .attack = 0.04, .release = 0.3, .detune = 0.12};
+  const Voice bass{.wave = Wave::Triangle, .brightness = 8.0, .attack = 0.005, .release = 0.1};
   struct Step {
     double start, length, note;
   };
@@ -289,8 +311,8 @@ void Launch4(Clip& clip) { Launch(clip, 1.25, 12.0, 1501); }
 // Debris collected, also the title logo landing: a two-note bling with a
 // sparkling echo.
 void Pickup(Clip& clip) {
-  const Voice coin{Wave::Square, 0.5, 5.0, 0.002, 0.08, 0.12, 0.0, 0.0};
-  const Voice shine{Wave::Sine, 0.0, 4.0, 0.002, 0.1, 0.15, 0.0, 0.0};
+  const Voice coin{.duty = 0.5, .brightness = 5.0, .attack = 0.002, .release = 0.08, .decay = 0.12};
+  const Voice shine{.wave = Wave::Sine, .brightness = 4.0, .attack = 0.002, .release = 0.1, .decay = 0.15};
   Note(clip, coin, 83, 0.0, 0.05, 0.45, 0.0);
   Note(clip, coin, 88, 0.055, 0.25, 0.45, 0.0);
   Note(clip, shine, 100, 0.055, 0.25, 0.2, 0.0);
@@ -300,8 +322,8 @@ void Pickup(Clip& clip) {
 // The level caption: a rising call into a chord that swells and fades.
 void LevelCaption(Clip& clip) {
   const int r = clip.rate;
-  const Voice lead{Wave::Square, 0.5, 6.0, 0.004, 0.06, 0.0, 0.0, 0.0};
-  const Voice bass{Wave::Triangle, 0.0, 8.0, 0.005, 0.25, 0.0, 0.0, 0.0};
+  const Voice lead{.duty = 0.5, .brightness = 6.0, .attack = 0.004, .release = 0.06};
+  const Voice bass{.wave = Wave::Triangle, .brightness = 8.0, .attack = 0.005, .release = 0.25};
   Note(clip, lead, 72, 0.00, 0.06, 0.4, 0.0);
   Note(clip, lead, 79, 0.07, 0.06, 0.4, 0.0);
   Note(clip, lead, 84, 0.14, 0.06, 0.4, 0.0);
@@ -329,12 +351,12 @@ const Effect kEffects[18] = {
   {"sfx_level_caption.ogg",     "level caption (slot 3)",                    Container::Ogg, 2, 22050, 24255, 0.5f, -16.0, LevelCaption},
   {"sfx_pod_burst.ogg",         "pod burst (slot 6)",                        Container::Ogg, 1, 22050,  9779, 0.3f, -16.0, PodBurst},
   {"sfx_ring_burst.ogg",        "bullet ring released (slot 7)",             Container::Ogg, 2, 22050, 10873, 0.3f, -17.0, RingBurst},
-  {"sfx_carrier_destroyed.ogg", "carrier destroyed (slot 8)",                Container::Ogg, 2, 22050, 22050, 0.3f, -13.0, CarrierDestroyed},
+  {"sfx_carrier_destroyed.ogg", "carrier destroyed (slot 8)",                Container::Ogg, 2, 22050, 22050, 0.3f, -15.0, CarrierDestroyed},
   {"sfx_ship_destroyed.ogg",    "player's ship destroyed (slot 9)",          Container::Ogg, 2, 22050, 20183, 0.3f, -14.0, ShipDestroyed},
   {"sfx_extra_life.ogg",        "extra life, power-up (slot 10)",            Container::Ogg, 2, 22050, 17923, 0.5f, -16.0, ExtraLife},
   {"sfx_enemy_fire.ogg",        "enemy fires (slot 11)",                     Container::Ogg, 1, 22050,  4162, 0.3f, -18.0, EnemyFire},
   {"sfx_level_clear.ogg",       "level clear (slot 13)",                     Container::Ogg, 2, 22050, 43929, 0.5f, -16.0, LevelClear},
-  {"sfx_laser.wav",             "player fires (slots 14..17)",               Container::Wav, 1,  8000,  1999, 0.0f, -21.0, PlayerLaser},
+  {"sfx_laser.wav",             "player fires (slots 14..17)",               Container::Wav, 1,  8000,  1999, 0.0f, -19.0, PlayerLaser},
   {"sfx_pickup.ogg",            "debris collected, logo lands (slots 18..21)", Container::Ogg, 2, 22050, 13230, 0.5f, -17.0, Pickup},
   {"sfx_explosion_a.ogg",       "explosion (slots 22, 24)",                  Container::Ogg, 2, 22050,  8652, 0.3f, -14.0, ExplosionA},
   {"sfx_explosion_b.ogg",       "explosion (slots 23, 25)",                  Container::Ogg, 2, 22050,  8630, 0.3f, -14.0, ExplosionB},

@@ -120,7 +120,7 @@ std::vector<uint8_t> EncodeVorbis(const Clip& clip, float quality, int serial) {
   return out;
 }
 
-VorbisFacts InspectVorbis(const std::vector<uint8_t>& image) {
+VorbisFacts ReadVorbisFacts(const std::vector<uint8_t>& image) {
   Reader reader{&image, 0};
   const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
   OggVorbis_File file;

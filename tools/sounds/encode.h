@@ -24,6 +24,6 @@ struct VorbisFacts {
   int rate = 0;
   int64_t frames = 0;  // the stream's own length
 };
-VorbisFacts InspectVorbis(const std::vector<uint8_t>& image);
+VorbisFacts ReadVorbisFacts(const std::vector<uint8_t>& image);
 
 }  // namespace sfx

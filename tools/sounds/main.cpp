@@ -46,7 +46,7 @@ bool Generate(const Effect& e, int serial, const std::string& dir) {
     bytes = EncodeWav16(ToPcm16(clip), e.channels, e.rate);
   } else {
     bytes = EncodeVorbis(clip, e.quality, serial);
-    const VorbisFacts facts = InspectVorbis(bytes);
+    const VorbisFacts facts = ReadVorbisFacts(bytes);
     if (!facts.ok || facts.channels != e.channels || facts.rate != e.rate || facts.frames != e.frames) {
       std::fprintf(stderr, "generate-sounds: %s decodes as %d channels, %d Hz, %lld frames\n", e.file,
                    facts.channels, facts.rate, (long long)facts.frames);

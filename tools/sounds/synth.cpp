@@ -10,8 +10,8 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// Harmonics fade out between these fractions of the sample rate, well below
-// the Nyquist frequency (0.5).
+// Harmonics fade out between these fractions of the sample rate, before
+// they reach the Nyquist frequency (half the rate).
 constexpr double kHarmonicFadeStart = 0.38;
 constexpr double kHarmonicFadeEnd = 0.46;
 

@@ -11,5 +11,6 @@ int RandomCommand(const Args& args);
 int RunCommand(const Args& args);
 int PaceCommand(const Args& args);
 int LevelCommand(const Args& args);
+int SettingsCommand(const Args& args);
 int SoundsCommand(const Args& args);
 int RenderXmCommand(const Args& args);

@@ -19,6 +19,7 @@ const Command kCommands[] = {
     {"random", RandomCommand, "print numbers of the game's random generator"},
     {"pace", PaceCommand, "measure the frame pacer"},
     {"level", LevelCommand, "print a level's landscape, enemies and settings as JSON"},
+    {"settings", SettingsCommand, "print what a settings file gives the game, as JSON"},
     {"sounds", SoundsCommand, "write every loaded sound slot as a WAV file"},
     {"render-xm", RenderXmCommand, "render an XM module (or the game's tune) to a WAV file"},
 };

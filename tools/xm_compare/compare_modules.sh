@@ -33,7 +33,7 @@ for a in "$@"; do
   esac
 done
 
-packages=(BUILD_PACKAGES openmpt123)
+packages=(openmpt123)
 if [ ${#modules[@]} -eq 0 ]; then
   for entry in "${MODULES[@]}"; do
     packages+=("${entry%%:*}")
@@ -41,7 +41,7 @@ if [ ${#modules[@]} -eq 0 ]; then
   done
   if [ -f "$root/assets/vantomir.xm" ]; then modules=("$root/assets/vantomir.xm" "${modules[@]}"); fi
 fi
-ensure_packages "${BUILD_PACKAGES[@]}" "${packages[@]:1}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${packages[@]}"
 
 build="$root/build/compare"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOMIR_TESTS=OFF -DVANTOMIR_BENCH=OFF > /dev/null
