@@ -33,7 +33,10 @@ struct HalfSine {
     for (int i = 0; i < 32; ++i) v[i] = uint8_t(255.0 * std::sin(i * std::numbers::pi / 32.0));
   }
 };
-const HalfSine kHalfSine;
+const HalfSine& HalfSineTable() {
+  static const HalfSine table;
+  return table;
+}
 
 // The auto-vibrato wave: -64 * sin(i * 2 pi / 256), rounded.
 struct AutoVibratoSine {
@@ -42,7 +45,10 @@ struct AutoVibratoSine {
     for (int i = 0; i < 256; ++i) v[i] = int8_t(std::lround(-64.0 * std::sin(i * 2.0 * std::numbers::pi / 256.0)));
   }
 };
-const AutoVibratoSine kAutoVibratoSine;
+const AutoVibratoSine& AutoVibratoSineTable() {
+  static const AutoVibratoSine table;
+  return table;
+}
 
 // Amiga periods for every table index (C-0 with finetune 0 at index 16 is
 // 1712 * 16; each index is 1/16 semitone).
@@ -54,7 +60,10 @@ struct AmigaPeriods {
     }
   }
 };
-const AmigaPeriods kAmigaPeriods;
+const AmigaPeriods& AmigaPeriodTable() {
+  static const AmigaPeriods table;
+  return table;
+}
 
 int32_t SlideDown(int32_t value, int32_t amount) { return value >= amount ? value - amount : 0; }
 int32_t SlideUp(int32_t value, int32_t amount, int32_t max) {
@@ -95,7 +104,7 @@ void AdvanceEnvelope(const Envelope& e, bool keyOn, EnvelopeState& s) {
 
 int32_t Player::NotePeriod(int32_t index) const {
   index = std::clamp(index, 0, kPeriodTableSize - 1);
-  return module_.linearFrequencies ? 7744 - index * 4 : kAmigaPeriods.v[index];
+  return module_.linearFrequencies ? 7744 - index * 4 : AmigaPeriodTable().v[index];
 }
 
 // The period of the note nearest to period (on the channel's finetune grid)
@@ -105,7 +114,7 @@ int32_t Player::SnapToNote(const Channel& ch, int32_t period, int32_t semitones)
   int32_t low = 0, high = 96;
   for (int i = 0; i < 8; ++i) {
     const int32_t mid = (low + high) / 2;
-    // Compare with the boundary half a finetune-step-block below the note.
+    // Half a semitone below note mid is where the notes under it begin.
     if (period >= NotePeriod(16 * mid + fine - 8)) {
       high = mid;
     } else {
@@ -487,7 +496,7 @@ void Player::Vibrato(Channel& ch) {
   int32_t wave;
   switch (ch.waveControl & 3) {
     case 0:
-      wave = kHalfSine.v[index];
+      wave = HalfSineTable().v[index];
       break;
     case 1:
       wave = index * 8;
@@ -577,7 +586,7 @@ void Player::TickEffects(Channel& ch) {
       int32_t wave;
       switch ((ch.waveControl >> 4) & 3) {
         case 0:
-          wave = kHalfSine.v[index];
+          wave = HalfSineTable().v[index];
           break;
         case 1:
           // FastTracker 2 turns the ramp by the vibrato's position.
@@ -724,7 +733,7 @@ void Player::UpdateEnvelopes(Channel& ch) {
         wave = (((-(pos >> 1)) + 64) & 127) - 64;
         break;
       default:
-        wave = kAutoVibratoSine.v[pos];
+        wave = AutoVibratoSineTable().v[pos];
         break;
     }
     const int32_t period = ch.outPeriod + ((wave * 4 * int16_t(depth)) >> 16);

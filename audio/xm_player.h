@@ -13,7 +13,8 @@
 // fixed point with linear interpolation between neighbouring frames. Its
 // volume, envelope, fade-out and the global volume make a gain 0..255, split
 // left and right by the panning; a change of either side's gain is spread
-// over the next 128 frames.
+// over the next 128 frames. A new note comes in from silence over those 128
+// frames while the sound it replaces fades out over them.
 #pragma once
 
 #include <cstddef>

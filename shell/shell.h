@@ -50,5 +50,8 @@ void NameEntry();
 void PlayFrame();
 void AllClearFrame();
 
+// A new game (or a demonstration) from the title.
+void StartGame(bool demonstration);
+
 // Back to the title from any other screen (Escape), with the logo fly-in.
 void ReturnToTitleWithIntro();

@@ -24,7 +24,10 @@ bool OnWord(const MenuPointer& p, int32_t row, int32_t left, int32_t right) {
 }
 
 void ChooseWord(const MenuPointer& p) {
-  if (OnWord(p, 16, 99, 156)) {
+  if (OnWord(p, 13, 107, 148)) {
+    PlayClickSound();
+    StartGame(false);
+  } else if (OnWord(p, 16, 99, 156)) {
     shell.screenState = ScreenState::Options;
     PlayClickSound();
   } else if (OnWord(p, 19, 103, 152)) {
@@ -33,7 +36,6 @@ void ChooseWord(const MenuPointer& p) {
   } else if (OnWord(p, 22, 111, 144)) {
     shell.screenState = ScreenState::Exit;
   }
-  // START (row 13, 107 < menuX < 148) begins a game once the game is there.
 }
 
 }  // namespace

@@ -188,6 +188,7 @@ struct GameState {
   int32_t deathTimer;     // 0 while the ship flies; 240 at death, 239 at level start; counts down
   int32_t inputVX;        // velocity the input asks for this frame
   int32_t inputVY;
+  int32_t volleySound;    // 0..3: which of the four shot sounds the last volley played; never reset
 
   bool operator==(const GameState&) const = default;
 };
@@ -221,6 +222,18 @@ struct SoundRequests {
   bool operator==(const SoundRequests&) const = default;
 };
 
+// Turns of the effects that rotate through four slots, so that one can still
+// be heard while the next starts. They start at 0 when the program starts and
+// nothing resets them, not even a new game: the first explosion of a run
+// plays slot 23.
+struct SoundTurns {
+  int32_t explosionTurn;  // sfxExplosion plays slot 22 + explosionTurn, advanced first
+  int32_t pickupTurn;     // sfxPickup plays slot 18 + pickupTurn, advanced first
+  int32_t launchTurn;     // sfxLaunch plays slot 26 + launchTurn, advanced first
+
+  bool operator==(const SoundTurns&) const = default;
+};
+
 //-----------------------------------------------------------------------------
 // The world
 //-----------------------------------------------------------------------------
@@ -240,6 +253,7 @@ struct World {
   GameState game{.level = 1};            // player and game state; level 1 before the first game
   LevelSettings levelSettings{};         // this level's settings
   SoundRequests sound{};                 // sound requests of this frame
+  SoundTurns soundTurns{};               // rotation of the four-slot effects; kept for the whole run
 
   bool operator==(const World&) const = default;
 };

@@ -1,0 +1,77 @@
+#include "input/game_input.h"
+
+#include <algorithm>
+
+#include "input/input.h"
+#include "persist/settings.h"
+#include "world/world.h"
+
+GameInput gameInput{};
+
+namespace {
+
+constexpr int32_t kStickDeadZone = 8192;
+constexpr int32_t kStickDeadZoneStep = 8000;  // the response starts at 192 just outside
+constexpr int32_t kStickDivisorX = 22;
+constexpr int32_t kStickDivisorY = 29;
+constexpr int32_t kStickSlew = 96;  // the most a request changes per frame
+
+struct MouseResponse {
+  int32_t mode, weightA, weightB;
+};
+
+// By sensitivity 0..10: low values blend the linear curve with the cubic one
+// (gentle near the centre), high ones with the steep one; 5 is plain linear.
+constexpr MouseResponse kResponses[11] = {
+    {1, 1, 5}, {1, 2, 4}, {1, 3, 3}, {1, 4, 2}, {1, 5, 1}, {2, 0, 0},
+    {3, 4, 1}, {3, 3, 2}, {3, 2, 3}, {3, 1, 4}, {4, 0, 0},
+};
+
+template <size_t N>
+int32_t MouseVelocity(const int32_t (&table)[3][N], int32_t p) {
+  const int32_t linear = table[Linear][p];
+  switch (gameInput.mouseMode) {
+    case 1: return (linear * gameInput.weightA + table[Cubic][p] * gameInput.weightB) / 6;
+    case 2: return linear;
+    case 3: return (linear * gameInput.weightA + table[Steep][p] * gameInput.weightB) / 5;
+    default: return table[Steep][p];
+  }
+}
+
+int32_t DeadZone(int32_t d) {
+  if (d > kStickDeadZone) return d - kStickDeadZoneStep;
+  if (d < -kStickDeadZone) return d + kStickDeadZoneStep;
+  return 0;
+}
+
+// Moves value towards target by at most kStickSlew.
+int32_t Slew(int32_t value, int32_t target) {
+  return target > value ? std::min(target, value + kStickSlew) : std::max(target, value - kStickSlew);
+}
+
+}  // namespace
+
+void SetMouseResponse(int32_t mouseSens) {
+  const MouseResponse& r = kResponses[std::clamp(mouseSens, 0, 10)];
+  gameInput.mouseMode = r.mode;
+  gameInput.weightA = r.weightA;
+  gameInput.weightB = r.weightB;
+}
+
+void ReadGameInput() {
+  GameState& g = world.game;
+  if (settings.joystick == 1) {
+    const int32_t jx = DeadZone(input.joyX - (input.joyXMax >> 1));
+    const int32_t jy = DeadZone(input.joyY - (input.joyYMax >> 1));
+    gameInput.stickX = jx / kStickDivisorX;
+    g.inputVX = Slew(g.inputVX, gameInput.stickX);
+    g.inputVY = Slew(g.inputVY, jy / kStickDivisorY);
+    g.fireHeld = input.joyButtons != 0;
+  } else {
+    // A pointer row past the table's end cannot occur on the 640x480 screen;
+    // it counts as the last row.
+    g.inputVX = MouseVelocity(MouseResponseX, std::clamp(input.pointerX, 0, 640));
+    g.inputVY = MouseVelocity(MouseResponseY, std::clamp(input.pointerY, 0, 480));
+    g.fireHeld = input.leftDown != 0;
+  }
+}

@@ -1,0 +1,377 @@
+//-----------------------------------------------------------------------------
+// The game frame: the player's ship, its fire and satellites, death and
+// respawn, extra lives, hunter waves, the power-up's flight, captions and the
+// level flow. The enemies, collisions and effects it calls live beside it.
+//-----------------------------------------------------------------------------
+#include "world/game.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "assets/embedded.h"
+#include "audio/music.h"
+#include "audio/sound.h"
+#include "input/game_input.h"
+#include "input/input.h"
+#include "levels/level_progression.h"
+#include "levels/random.h"
+#include "persist/settings.h"
+#include "render/display.h"
+#include "render/graphics.h"
+#include "render/text.h"
+#include "world/collisions.h"
+#include "world/drawing.h"
+#include "world/effects.h"
+#include "world/enemies.h"
+#include "world/landscape.h"
+#include "world/tables.h"
+#include "world/world.h"
+
+int16_t demoInput[3][1201][3];
+
+namespace {
+
+constexpr int32_t kMoveThreshold = 96;    // smaller requests leave the ship standing
+constexpr int32_t kFlyingYAtEntry = 0x6C00;
+constexpr int32_t kLeftmostX = 0x4800;    // where the ship flies facing right
+constexpr int32_t kRightmostX = 0xA800;   // ... and facing left
+constexpr int32_t kDeathFrames = 240;
+constexpr int32_t kEntryStart = 200;      // the entry run: deathTimer 200 down to 121
+constexpr int32_t kEntryEnd = 120;
+constexpr int32_t kCaptionSoundAt = 236;
+constexpr int32_t kShip = 18;             // 18 facing left, 19 facing right
+constexpr int32_t kSatellite = 20;
+
+//-----------------------------------------------------------------------------
+// Hunter waves: they arrive when a level drags on.
+//-----------------------------------------------------------------------------
+
+struct HunterWave {
+  int32_t levelFrame;
+  int32_t hunters;
+  int32_t retargetStep;  // the n-th hunter waits n x this many frames
+};
+
+constexpr HunterWave kHunterWaves[] = {
+    {2048, 1, 0}, {4096, 2, 8}, {6144, 4, 4}, {8192, 6, 4}, {9600, 8, 2}, {10200, 16, 1},
+};
+
+void PlaySlot(int32_t slot) { PlaySound(soundTable.slot[slot], 0); }
+
+void SendHunterWaves() {
+  const GameState& g = world.game;
+  if (g.clearTimer != 0 || g.levelFrame < 2048) return;
+  for (const HunterWave& wave : kHunterWaves) {
+    if (g.levelFrame != wave.levelFrame) continue;
+    PlaySlot(kSoundHunterAlarm);
+    for (int32_t n = 1; n <= wave.hunters; ++n) {
+      Swarmer& s = world.Swarmers.Add();
+      s.swarmerType = HunterSwarmer;
+      s.x = 0x40000;  // the opposite side of the world
+      s.y = 0x6D00;
+      s.targetVX = 0x640;
+      s.retargetTimer = wave.retargetStep * n;
+    }
+  }
+}
+
+//-----------------------------------------------------------------------------
+// Firing: held fire fires at once and then every third frame, a shot from
+// the ship and one from each satellite.
+//-----------------------------------------------------------------------------
+
+void AddShot(int32_t x, int32_t y) {
+  const bool right = world.game.facing == 1;
+  PlayerShot& shot = world.PlayerShots.Add();
+  shot.x = x;
+  shot.y = y;
+  shot.vx = right ? 0x800 : -0x800;
+  shot.sprite = right ? 22 : 21;
+}
+
+int32_t SatelliteAngle(int32_t i) {
+  const GameState& g = world.game;
+  return (g.orbitPhase + i * SatelliteSpacing[g.satellites]) & 255;
+}
+
+void FireVolley() {
+  GameState& g = world.game;
+  g.volleySound = (g.volleySound + 1) & 3;
+  PlaySlot(kSoundLaser + g.volleySound);
+  const bool right = g.facing == 1;
+  AddShot(right ? g.playerX + 0x800 : g.playerX, g.playerY + 0x300);
+  for (int32_t i = 1; i <= g.satellites; ++i) {
+    const int32_t a = SatelliteAngle(i);
+    AddShot(g.playerX + OrbitTable[a][0] - (right ? 0x900 : 0), g.playerY + OrbitTable[a][1]);
+  }
+}
+
+// Shots move with the view, not with the world.
+void FireAndMoveShots() {
+  GameState& g = world.game;
+  if (g.fireHeld == 0) {
+    g.fireCountdown = 0;
+  } else if (g.fireCountdown == 0) {
+    FireVolley();
+    g.fireCountdown = g.firePeriod;
+  } else {
+    g.fireCountdown -= 1;
+  }
+  for (PlayerShot* s = world.PlayerShots.Next(); s; s = world.PlayerShots.Next()) {
+    s->x += s->vx;
+    if (s->x < -0x800 || s->x > 0x10000) world.PlayerShots.DeleteCurrent();
+  }
+}
+
+//-----------------------------------------------------------------------------
+// The ship's flight
+//-----------------------------------------------------------------------------
+
+// Death and respawn: a life goes on the frame after the hit; the input is
+// held off while the ship is away and during its entry run.
+void RunDeathSequence() {
+  GameState& g = world.game;
+  if (g.deathTimer == 0) return;
+  if (g.lives < 0) g.gameOverTimer += 1;
+  if (g.deathTimer == kDeathFrames) {
+    g.lives -= 1;
+    PlaySlot(kSoundShipDestroyed);
+  }
+  g.deathTimer -= 1;
+  if (g.deathTimer > kEntryEnd || g.gameOverTimer != 0) {
+    MoveCursor(320, 240);
+    g.inputVX = 0;
+    g.inputVY = 0;
+    g.fireHeld = 0;
+  }
+}
+
+// Holding fire locks the facing.
+void SteerShip(bool demonstration) {
+  GameState& g = world.game;
+  if (std::abs(g.inputVX) < kMoveThreshold) {
+    g.scrollSpeed = 0;
+  } else {
+    g.scrollSpeed = g.inputVX;
+    if (g.fireHeld == 0) {
+      if (settings.joystick != 1 || demonstration) {
+        g.facing = g.inputVX > 0 ? 1 : 0;
+      } else if (gameInput.stickX > 32) {
+        g.facing = 1;
+      } else if (gameInput.stickX < -32) {
+        g.facing = 0;
+      }
+    }
+  }
+  g.playerVY = std::abs(g.inputVY) >= kMoveThreshold ? g.inputVY : 0;
+}
+
+// During the entry run the ship glides in from the edge behind it; in flight
+// it slides towards the far side of the screen after a turn while the view
+// moves one extra pixel a frame, so its speed over the ground is unchanged.
+void PlaceShip() {
+  GameState& g = world.game;
+  if (g.deathTimer > kEntryEnd && g.deathTimer <= kEntryStart) {
+    const int32_t glide = EntryCurve[kEntryStart - g.deathTimer];
+    g.playerY = kFlyingYAtEntry;
+    g.playerX = g.facing == 1 ? glide : 0xF000 - glide;
+  } else if (g.deathTimer <= kEntryEnd) {
+    if (g.facing == 1) {
+      g.playerX -= 0x100;
+      if (g.playerX < kLeftmostX) {
+        g.playerX = kLeftmostX;
+      } else {
+        g.scrollSpeed += 0x100;
+      }
+    } else {
+      g.playerX += 0x100;
+      if (g.playerX > kRightmostX) {
+        g.playerX = kRightmostX;
+      } else {
+        g.scrollSpeed -= 0x100;
+      }
+    }
+  }
+}
+
+void MoveView() {
+  GameState& g = world.game;
+  g.worldX += g.scrollSpeed;
+  if (g.worldX < 0) g.worldX = 0x7FFFF;
+  if (g.worldX > 0x7FFFF) g.worldX = 0;
+  g.playerY = std::clamp(g.playerY + g.playerVY, 0, 0xD800);
+  g.orbitPhase = (g.orbitPhase + (g.scrollSpeed >> 8) + (g.facing == 1 ? 2 : -2)) & 255;
+}
+
+// The power-up bounces between the top and the ground.
+void FlyPowerUp() {
+  PowerUp& p = world.powerUp;
+  if (!p.powerUpActive) return;
+  p.x = WrapWorldX(p.x + p.vx - world.game.scrollSpeed);
+  p.y += p.vy;
+  if (p.y < 0) {
+    p.vy = 0x100;
+  } else if (p.y > 0xD400) {
+    p.vy = -0x100;
+  }
+}
+
+//-----------------------------------------------------------------------------
+// Drawing the ship, the captions and the level flow
+//-----------------------------------------------------------------------------
+
+void DrawShipAndSatellites() {
+  const GameState& g = world.game;
+  const int32_t x = g.playerX >> 8, y = g.playerY >> 8;
+  BlitKeyed(kShip + g.facing, x, y);
+  for (int32_t i = 1; i <= g.satellites; ++i) {
+    const int32_t a = SatelliteAngle(i);
+    BlitKeyed(kSatellite, x + OrbitTable[a][2], y + OrbitTable[a][3]);
+  }
+}
+
+void DrawShip(bool demonstration) {
+  GameState& g = world.game;
+  if (g.deathTimer == 0) {
+    DrawShipAndSatellites();
+  } else if (g.deathTimer <= kEntryStart) {
+    g.levelIntro = 0;
+    if (g.deathTimer & 4) DrawShipAndSatellites();  // blinking
+  } else if (g.levelIntro) {
+    DrawLevelCaption(demonstration);
+    if (g.deathTimer == kCaptionSoundAt) PlaySlot(kSoundLevelCaption);
+  }
+}
+
+// Once the last enemy is gone: "LEVEL CLEAR", a pause, then the next level.
+LevelFlow RunLevelFlow() {
+  GameState& g = world.game;
+  if (g.clearTimer == 0) return LevelFlow::Playing;
+  if (g.clearTimer < 128) {
+    DrawLevelClearCaption();
+    if (g.clearTimer == 15) PlaySlot(kSoundLevelClear);
+  } else if (g.clearTimer > 144) {
+    g.level += 1;
+    if (g.level > 21) return LevelFlow::AllLevelsCleared;
+    world.PlayerShots.Clear();
+    g.facing = 1;
+    g.worldX = 0;
+    g.orbitPhase = 0;
+    g.levelIntro = 1;
+    g.clearTimer = 0;
+    g.debrisCursor = 0;
+    g.comboTimer = 0;
+    g.combo = 0;
+    StartLevel();
+  }
+  return LevelFlow::Playing;
+}
+
+}  // namespace
+
+void NewGame(const NewGameOptions& options) {
+  GameState& g = world.game;
+  if (!options.demonstration && settings.music != 0 && settings.volume > 0) {
+    if (const EmbeddedFile* tune = FindEmbeddedFile("vantomir.xm")) {
+      PlaySong(tune->data, static_cast<uint32_t>(tune->size), kSongInMemory, options.musicStream);
+    }
+  }
+  SetMouseResponse(settings.mouseSens);
+  const int32_t launch = world.sound.sfxLaunch;
+  world.sound = SoundRequests{};
+  world.sound.sfxLaunch = launch;
+  g.firePeriod = 2;
+  g.fireCountdown = 0;
+  g.facing = 1;
+  g.worldX = 0;
+  g.satellites = 0;
+  g.orbitPhase = 0;
+  if (options.demonstration) {
+    // Each recording starts from its own level, score and lives.
+    static constexpr int32_t kDemoStart[3][3] = {{3, 132, 3}, {5, 317, 1}, {6, 478, 2}};
+    const int32_t* start = kDemoStart[options.demoIndex];
+    RandomSeed(123456);
+    g.level = start[0];
+    g.score = start[1];
+    g.lives = start[2];
+  } else {
+    RandomSeed(options.seed);
+    g.level = 1;
+    g.score = 0;
+    g.lives = 3;
+  }
+  g.levelIntro = 1;
+  g.clearTimer = 0;
+  g.debrisCursor = 0;
+  g.comboTimer = 0;
+  g.gameOverTimer = 0;
+  g.combo = 0;
+  g.nextLifeScore = 1000;
+  g.powerUpScore = g.score + 100;
+  BuildGameTables();
+  StartLevel();
+  ApplyVolume();
+  MoveCursor(320, 240);
+}
+
+void UpdatePlay(bool demonstration, int32_t demoIndex) {
+  GameState& g = world.game;
+  ReadGameInput();
+  if (demonstration) {
+    const int16_t* recorded = demoInput[demoIndex][std::clamp(g.levelFrame, 0, 1200)];
+    g.inputVX = recorded[0];
+    g.inputVY = recorded[1];
+    g.fireHeld = recorded[2];
+  }
+  RunDeathSequence();
+  SteerShip(demonstration);
+  g.levelFrame += 1;
+  if (g.score >= g.nextLifeScore) {
+    g.nextLifeScore += 2000;
+    g.lives += 1;
+    PlaySlot(kSoundExtraLife);
+  }
+  PlaceShip();
+  MoveView();
+  FlyPowerUp();
+  if (g.comboTimer != 0) g.comboTimer -= 1;
+  SendHunterWaves();
+
+  FireAndMoveShots();
+  UpdateCarriers();
+  UpdateCreatures();
+  UpdatePods();
+  UpdateEnemyBullets();
+  UpdateSwarmers();
+  UpdateDebris();
+  ShotsAgainstEnemies();
+  // Whether the ship can be hit is decided before its test, so the pickups
+  // of the frame of a hit still happen.
+  if (g.deathTimer == 0) {
+    ShipAgainstEnemies();
+    CollectPickups();
+  } else if (g.deathTimer < 120) {
+    CollectPickups();
+  }
+  UpdateSparksAndExplosions();
+}
+
+LevelFlow DrawPlay(bool demonstration) {
+  UpdateRadar();
+  SelectTarget(Playfield);
+  DrawLandscape(world.game.worldX);
+  DrawEntities();
+  LevelFlow flow = LevelFlow::Playing;
+  if (world.game.gameOverTimer == 0) {
+    DrawShip(demonstration);
+    flow = RunLevelFlow();
+  } else {
+    DrawGameOverCaption();
+  }
+  DrawLives();
+  DrawScore();
+  DrawRadar();
+  SelectTarget(ScreenTarget);
+  ServeSoundRequests();
+  return flow;
+}

@@ -1,0 +1,37 @@
+// The game itself: a new game, and one frame of play.
+//
+// The whole game is a deterministic function of its input and the random
+// generator: every step runs in the order given and draws random numbers
+// exactly where the game's design says.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/sound_device.h"
+
+// Recorded demonstration input: 3 recordings of 1201 frames of inputVX,
+// inputVY and fireHeld.
+extern int16_t demoInput[3][1201][3];
+
+struct NewGameOptions {
+  bool demonstration;   // a recorded demonstration rather than a player's game
+  int32_t demoIndex;    // the recording, 0..2
+  int32_t seed;         // the title's frame count, the seed of a player's game
+  platform::SoundBufferId musicStream;  // where the tune plays
+};
+
+// Prepares a game: music, settings, the generator, the per-game tables and
+// the first level.
+void NewGame(const NewGameOptions& options);
+
+// Steps 1 to 14 of a frame of play: input (replayed in a demonstration),
+// death and respawn, the ship and the view, satellites, the power-up, hunter
+// waves and the whole world's update.
+void UpdatePlay(bool demonstration, int32_t demoIndex);
+
+// How the drawing step of a frame ended.
+enum class LevelFlow { Playing, AllLevelsCleared };
+
+// Step 16: the playfield picture of the frame, with the ship, the captions
+// and the level flow (which starts the next level), and the frame's sounds.
+LevelFlow DrawPlay(bool demonstration);
