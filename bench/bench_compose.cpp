@@ -50,10 +50,6 @@ void FillPlayScene() {
     EnemyBullet& b = world.EnemyBullets.Add();
     b = EnemyBullet{(i * 91 % 256) << 8, (i * 17 % 224) << 8, 0, 0};
   }
-  world.Sparks.ResetPass();
-  world.Explosions.ResetPass();
-  world.PlayerShots.ResetPass();
-  world.EnemyBullets.ResetPass();
 }
 
 void DrawMenuPlayfield() {

@@ -103,7 +103,6 @@ TEST_F(Compose, GlowsOnlyInAGameStretchedAndSmoothed) {
   FillPlayfield(0);
   Spark& spark = world.Sparks.Add();
   spark = Spark{128 << 8, 112 << 8, 0};
-  world.Sparks.ResetPass();
   Use(1, 1, 0, 0);
   ComposeFrame(true);
   EXPECT_FALSE(ScreenIsBlack());
@@ -129,7 +128,6 @@ TEST_F(Compose, GlowSlotsWrapAndAtMost1023Draw) {
     Spark& s = world.Sparks.Add();
     s = i < 1023 ? Spark{10 << 8, 10 << 8, 0} : Spark{200 << 8, 180 << 8, 0};
   }
-  world.Sparks.ResetPass();
   ComposeFrame(true);
   EXPECT_EQ(glowCount, 1024);
   EXPECT_FLOAT_EQ(GlowBuffer[6 * 1023].x, 196 * 2.5f);
@@ -140,7 +138,6 @@ TEST_F(Compose, GlowSlotsWrapAndAtMost1023Draw) {
   // glow, now the 1025th, takes slot 0 again.
   Spark& extra = world.Sparks.Add();
   extra = Spark{100 << 8, 50 << 8, 0};
-  world.Sparks.ResetPass();
   ComposeFrame(true);
   EXPECT_EQ(glowCount, 1025);
   EXPECT_FLOAT_EQ(GlowBuffer[0].x, 196 * 2.5f);

@@ -117,16 +117,6 @@ TEST_F(Drawing, SparksAndExplosionsAsSeenFromTheFrameTheyAreMade) {
   }
   EXPECT_EQ(sparks, (std::vector<int>{40, 41, 41, 42, 42, 43, 43, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
   EXPECT_EQ(explosions, (std::vector<int>{44, 45, 45, 46, 46, 47, 47, 48, 48, 49, 49, 50, 50, 51, 51, -1}));
-
-  // Off screen they go at once: both bounds are strict.
-  world.game.scrollSpeed = 0x100;
-  world.Sparks.Add() = {-0x700, 0, 0};
-  world.Explosions.Add() = {0x10100, 0, 0};
-  UpdateSparksAndExplosions();
-  EXPECT_EQ(world.Sparks.Size() + world.Explosions.Size(), 2);
-  UpdateSparksAndExplosions();
-  EXPECT_EQ(world.Sparks.Size(), 0);
-  EXPECT_EQ(world.Explosions.Size(), 1);
 }
 
 TEST(Effects, DebrisRisesFor32FramesAndFallsOut62FramesLater) {

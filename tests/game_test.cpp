@@ -35,7 +35,6 @@ class Game : public ::testing::Test {
     far.x = -0x30000;
     far.baseY = 0x4000;
     far.hp = 10;
-    world.Carriers.ResetPass();
     world.game.deathTimer = 0;
     world.game.playerX = 0x4800;
     world.game.playerY = 0x6C00;

@@ -56,8 +56,7 @@ void LaunchCreature(const Carrier& carrier) {
 void UpdateCarriers() {
   World& w = world;
   const int32_t scroll = w.game.scrollSpeed;
-  w.Carriers.ResetPass();
-  for (Carrier* c = w.Carriers.Next(); c; c = w.Carriers.Next()) {
+    for (Carrier* c = w.Carriers.First(); c; c = w.Carriers.Next()) {
     c->x = WrapWorldX(c->x + c->vx - scroll);
     c->phase = (c->phase + kPhaseStep) & 255;
     c->y = c->baseY + 2 * OrbitTable[c->phase][1];

@@ -7,7 +7,7 @@
 // [SECTION] Pickups
 // [SECTION] Sound requests
 //
-// Every pass below starts from the front of its list (ResetPass) and runs to
+// Every pass below starts from the front of its list (First) and runs to
 // its end, which leaves no current element: records added since the list's
 // last pass stand at its front and are visited too.
 //-----------------------------------------------------------------------------
@@ -59,8 +59,7 @@ DebrisPiece& AddDebris(int32_t sprite, int32_t x, int32_t y, int32_t vx, int32_t
 int32_t ConsumeShots(int32_t left, int32_t right, int32_t top, int32_t bottom) {
   EntityList<PlayerShot>& shots = world.PlayerShots;
   int32_t hits = 0;
-  shots.ResetPass();
-  for (PlayerShot* s = shots.Next(); s; s = shots.Next()) {
+    for (PlayerShot* s = shots.First(); s; s = shots.Next()) {
     if (s->x > left && s->x < right && s->y > top && s->y < bottom) {
       Spark& spark = world.Sparks.Add();
       spark.x = s->x;
@@ -105,8 +104,7 @@ void KillCreature(const Creature& c) {
 
 void ShotsAgainstCreatures() {
   EntityList<Creature>& creatures = world.Creatures;
-  creatures.ResetPass();
-  for (Creature* c = creatures.Next(); c; c = creatures.Next()) {
+    for (Creature* c = creatures.First(); c; c = creatures.Next()) {
     if (ConsumeShots(c->x - 0x400, c->x + 0xE00, c->y - 0x200, c->y + 0xB00) == 0) continue;
     KillCreature(*c);
     creatures.DeleteCurrent();
@@ -143,8 +141,7 @@ void KillSwarmer(const Swarmer& s) {
 
 void ShotsAgainstSwarmers() {
   EntityList<Swarmer>& swarmers = world.Swarmers;
-  swarmers.ResetPass();
-  for (Swarmer* s = swarmers.Next(); s; s = swarmers.Next()) {
+    for (Swarmer* s = swarmers.First(); s; s = swarmers.Next()) {
     if (ConsumeShots(s->x - 0x400, s->x + 0x600, s->y - 0x300, s->y + 0x700) == 0) continue;
     KillSwarmer(*s);
     swarmers.DeleteCurrent();
@@ -209,8 +206,7 @@ void BurstPod(const Pod& p) {
 
 void ShotsAgainstPods() {
   EntityList<Pod>& pods = world.Pods;
-  pods.ResetPass();
-  for (Pod* p = pods.Next(); p; p = pods.Next()) {
+    for (Pod* p = pods.First(); p; p = pods.Next()) {
     if (ConsumeShots(p->x - 0x400, p->x + 0xE00, p->y - 0x200, p->y + 0xF00) == 0) continue;
     BurstPod(*p);
     pods.DeleteCurrent();
@@ -241,8 +237,7 @@ void HitCarrier(Carrier& c) {
 void ShotsAgainstCarriers() {
   World& w = world;
   EntityList<Carrier>& carriers = w.Carriers;
-  carriers.ResetPass();
-  for (Carrier* c = carriers.Next(); c; c = carriers.Next()) {
+    for (Carrier* c = carriers.First(); c; c = carriers.Next()) {
     const int32_t hits = ConsumeShots(c->x - 0x400, c->x + 0x2E00, c->y - 0x200, c->y + 0xF00);
     for (int32_t i = 0; i < hits; ++i) HitCarrier(*c);
     if (c->hp < 0) {
@@ -272,8 +267,7 @@ int32_t ShipAgainst(EntityList<Record>& list, int32_t left, int32_t right, int32
   const int32_t px = world.game.playerX;
   const int32_t py = world.game.playerY;
   int32_t count = 0;
-  list.ResetPass();
-  for (Record* e = list.Next(); e; e = list.Next()) {
+    for (Record* e = list.First(); e; e = list.Next()) {
     ++count;
     if (px > e->x + left && px < e->x + right && py > e->y + top && py < e->y + bottom) HitShip();
   }
@@ -304,8 +298,7 @@ void ShipAgainstEnemies() {
     // The level is clear: count on, and what is still flying fizzles out.
     g.clearTimer += 1;
     EntityList<EnemyBullet>& bullets = w.EnemyBullets;
-    bullets.ResetPass();
-    for (EnemyBullet* b = bullets.Next(); b; b = bullets.Next()) {
+        for (EnemyBullet* b = bullets.First(); b; b = bullets.Next()) {
       Spark& s = w.Sparks.Add();
       s.x = b->x - 0x200;
       s.y = b->y - 0x200;
@@ -333,8 +326,7 @@ void CollectPickups() {
   // Debris picked up within 56 frames of the last continues the combo: 2, 4,
   // ... 20 points, then 2 again.
   EntityList<DebrisPiece>& debris = w.Debris;
-  debris.ResetPass();
-  for (DebrisPiece* d = debris.Next(); d; d = debris.Next()) {
+    for (DebrisPiece* d = debris.First(); d; d = debris.Next()) {
     if (!(px > d->x - 0xE00 && px < d->x + 0xA00 && py > d->y - 0x600 && py < d->y + 0xA00)) continue;
     if (g.comboTimer == 0) {
       g.combo = 0;

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int32_t kTopY = -0x800;        // creatures may rise 8 pixels above the band
+constexpr int32_t kTopY = -0x800;         // creatures may rise 8 pixels above the band
 constexpr int32_t kBottomY = 0xD800;
 constexpr int32_t kScreenLeft = -0x1000;  // on screen: -16 < x < 256 pixels
 constexpr int32_t kScreenRight = 0x10000;
@@ -115,8 +115,7 @@ void UpdateCreatures() {
   World& w = world;
   const int32_t scroll = w.game.scrollSpeed;
   LevelSettings& s = w.levelSettings;
-  w.Creatures.ResetPass();
-  for (Creature* c = w.Creatures.Next(); c; c = w.Creatures.Next()) {
+    for (Creature* c = w.Creatures.First(); c; c = w.Creatures.Next()) {
     Steer(*c);
 
     c->x = c->x + c->vx - scroll;

@@ -31,8 +31,7 @@ constexpr Colour kCarrierDot = MakeColour(0, 255, 0);
 // Visits every record of a list in a pass from its front.
 template <typename Record, typename Visit>
 void Pass(EntityList<Record>& list, Visit visit) {
-  list.ResetPass();
-  for (Record* r = list.Next(); r; r = list.Next()) visit(*r);
+    for (Record* r = list.First(); r; r = list.Next()) visit(*r);
 }
 
 // Radar dot of a world position: columns 1..64 round the ring, with x = 0
@@ -81,8 +80,7 @@ void DrawEntities() {
   // A score label rises one pixel a frame and is seen for 31 frames; its y is
   // in whole pixels.
   EntityList<ScoreLabel>& labels = w.ScoreLabels;
-  labels.ResetPass();
-  for (ScoreLabel* l = labels.Next(); l; l = labels.Next()) {
+    for (ScoreLabel* l = labels.First(); l; l = labels.Next()) {
     l->life -= 1;
     if (l->life == 0) {
       labels.DeleteCurrent();

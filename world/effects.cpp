@@ -20,8 +20,7 @@ constexpr int32_t kDebrisFloor = 0xE000;  // 224 pixels: below it a piece is gon
 template <typename Record>
 void UpdateFlashes(EntityList<Record>& list, int32_t left, int32_t right, int32_t life) {
   const int32_t scroll = world.game.scrollSpeed;
-  list.ResetPass();
-  for (Record* f = list.Next(); f; f = list.Next()) {
+    for (Record* f = list.First(); f; f = list.Next()) {
     f->x -= scroll;
     if (f->x < left || f->x > right) {
       list.DeleteCurrent();
@@ -37,8 +36,7 @@ void UpdateFlashes(EntityList<Record>& list, int32_t left, int32_t right, int32_
 void UpdateDebris() {
   const int32_t scroll = world.game.scrollSpeed;
   EntityList<DebrisPiece>& debris = world.Debris;
-  debris.ResetPass();
-  for (DebrisPiece* d = debris.Next(); d; d = debris.Next()) {
+    for (DebrisPiece* d = debris.First(); d; d = debris.Next()) {
     d->vy += kGravity;
     d->x = d->x + d->vx - scroll;
     d->y += d->vy;

@@ -61,8 +61,7 @@ void FireBulletRing(int32_t pattern, int32_t x, int32_t y) {
 void UpdateEnemyBullets() {
   World& w = world;
   const int32_t scroll = w.game.scrollSpeed;
-  w.EnemyBullets.ResetPass();
-  for (EnemyBullet* b = w.EnemyBullets.Next(); b; b = w.EnemyBullets.Next()) {
+    for (EnemyBullet* b = w.EnemyBullets.First(); b; b = w.EnemyBullets.Next()) {
     b->x = b->x + b->vx - scroll;
     b->y += b->vy;
     if (b->x < kAreaLeft || b->x > kAreaRight || b->y < kAreaTop || b->y > kAreaBottom) {

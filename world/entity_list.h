@@ -6,9 +6,9 @@
 //
 //   - Add puts a new all-zero record directly after the current element, or at
 //     the front when there is none, and makes it current.
-//   - A pass starts with no current element; Next moves to the successor of
-//     the current element (the first element when there is none) and returns
-//     null at the end, which leaves no current element again.
+//   - A pass starts at the front (First); Next moves to the successor of the
+//     current element and returns null at the end, which leaves no current
+//     element again.
 //   - DeleteCurrent removes the current element and makes its predecessor
 //     current (none if it was the first), so the pass goes on with the element
 //     that followed the deleted one.
@@ -19,7 +19,7 @@
 //
 // A pass:
 //
-//   for (Carrier* c = world.Carriers.Next(); c; c = world.Carriers.Next()) {
+//   for (Carrier* c = world.Carriers.First(); c; c = world.Carriers.Next()) {
 //     if (c->hp < 0) world.Carriers.DeleteCurrent();
 //   }
 //
@@ -68,6 +68,13 @@ class EntityList {
     current_ = n;
     ++count_;
     return node.record;
+  }
+
+  // Starts a pass: the first element, now current, or null when the list is
+  // empty. Records added since the last pass stand at the front.
+  Record* First() {
+    current_ = first_;
+    return current_ == kNone ? nullptr : &nodes_[current_].record;
   }
 
   // One step of a pass: the element after the current one (the first element

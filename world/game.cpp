@@ -96,8 +96,9 @@ int32_t SatelliteAngle(int32_t i) {
 
 void FireVolley() {
   GameState& g = world.game;
-  g.volleySound = (g.volleySound + 1) & 3;
-  PlaySlot(kSoundLaser + g.volleySound);
+  SoundTurns& turns = world.soundTurns;
+  turns.volleyTurn = (turns.volleyTurn + 1) & 3;
+  PlaySlot(kSoundLaser + turns.volleyTurn);
   const bool right = g.facing == 1;
   AddShot(right ? g.playerX + 0x800 : g.playerX, g.playerY + 0x300);
   for (int32_t i = 1; i <= g.satellites; ++i) {
@@ -117,7 +118,7 @@ void FireAndMoveShots() {
   } else {
     g.fireCountdown -= 1;
   }
-  for (PlayerShot* s = world.PlayerShots.Next(); s; s = world.PlayerShots.Next()) {
+    for (PlayerShot* s = world.PlayerShots.First(); s; s = world.PlayerShots.Next()) {
     s->x += s->vx;
     if (s->x < -0x800 || s->x > 0x10000) world.PlayerShots.DeleteCurrent();
   }

@@ -21,8 +21,7 @@ constexpr int32_t kMaxTurn = 24;
 void UpdatePods() {
   World& w = world;
   const int32_t scroll = w.game.scrollSpeed;
-  w.Pods.ResetPass();
-  for (Pod* p = w.Pods.Next(); p; p = w.Pods.Next()) {
+    for (Pod* p = w.Pods.First(); p; p = w.Pods.Next()) {
     p->heading = (p->heading + Random(2 * kMaxTurn) - kMaxTurn) & 255;
     const int32_t* v = SpeedCircle[0][p->heading];  // a quarter of the slowest circle
     p->x = WrapWorldX(p->x - scroll + (v[0] >> 2));

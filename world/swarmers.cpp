@@ -17,18 +17,18 @@
 
 namespace {
 
-constexpr int32_t kTopY = -0x400;           // swarmers may rise 4 pixels above the band
-constexpr int32_t kBottomY = 0xDC00;        // ... and sink 4 below it
-constexpr int32_t kHunterPeriod = 16;       // frames between a hunter's target choices
-constexpr int32_t kHunterNearLeft = -0x8000;  // hunters aim and fire from -128 ...
-constexpr int32_t kHunterNearRight = 0x18000; // ... to 384 pixels
-constexpr int32_t kHunterReturn = 0x680;    // speed back towards the screen from far away
-constexpr int32_t kHunterStepX = 0x80;      // hunters turn faster across than up and down
+constexpr int32_t kTopY = -0x400;              // swarmers may rise 4 pixels above the band
+constexpr int32_t kBottomY = 0xDC00;           // ... and sink 4 below it
+constexpr int32_t kHunterPeriod = 16;          // frames between a hunter's target choices
+constexpr int32_t kHunterNearLeft = -0x8000;   // hunters aim and fire from -128 ...
+constexpr int32_t kHunterNearRight = 0x18000;  // ... to 384 pixels
+constexpr int32_t kHunterReturn = 0x680;       // speed back towards the screen from far away
+constexpr int32_t kHunterStepX = 0x80;         // hunters turn faster across than up and down
 constexpr int32_t kHunterStepY = 0x40;
-constexpr int32_t kHunterReload = 8;        // reload of hunterFireTimer
-constexpr int32_t kHunterBulletRow = 4;     // SpeedCircle row of hunter shots: 3.25 pixels per frame
-constexpr int32_t kSwarmNearLeft = -0x2000; // plain and ring swarmers aim from -32 ...
-constexpr int32_t kSwarmNearRight = 0x12000;// ... to 288 pixels
+constexpr int32_t kHunterReload = 8;           // reload of hunterFireTimer
+constexpr int32_t kHunterBulletRow = 4;        // SpeedCircle row of hunter shots: 3.25 pixels per frame
+constexpr int32_t kSwarmNearLeft = -0x2000;    // plain and ring swarmers aim from -32 ...
+constexpr int32_t kSwarmNearRight = 0x12000;   // ... to 288 pixels
 constexpr int32_t kSwarmReturn = 0x580;
 
 int32_t NextJitter() {
@@ -99,8 +99,7 @@ void UpdateSwarmers() {
   World& w = world;
   const int32_t scroll = w.game.scrollSpeed;
   const int32_t accel = w.levelSettings.swarmAccel;
-  w.Swarmers.ResetPass();
-  for (Swarmer* s = w.Swarmers.Next(); s; s = w.Swarmers.Next()) {
+    for (Swarmer* s = w.Swarmers.First(); s; s = w.Swarmers.Next()) {
     const bool hunter = s->swarmerType == HunterSwarmer;
     if (s->retargetTimer == 0) {
       // The frame of a new choice leaves the velocity alone.

@@ -188,7 +188,6 @@ struct GameState {
   int32_t deathTimer;     // 0 while the ship flies; 240 at death, 239 at level start; counts down
   int32_t inputVX;        // velocity the input asks for this frame
   int32_t inputVY;
-  int32_t volleySound;    // 0..3: which of the four shot sounds the last volley played; never reset
 
   bool operator==(const GameState&) const = default;
 };
@@ -230,6 +229,7 @@ struct SoundTurns {
   int32_t explosionTurn;  // sfxExplosion plays slot 22 + explosionTurn, advanced first
   int32_t pickupTurn;     // sfxPickup plays slot 18 + pickupTurn, advanced first
   int32_t launchTurn;     // sfxLaunch plays slot 26 + launchTurn, advanced first
+  int32_t volleyTurn;     // a volley plays slot 14 + volleyTurn, advanced first
 
   bool operator==(const SoundTurns&) const = default;
 };
