@@ -134,13 +134,13 @@ TEST_F(Compose, GlowSlotsWrapAndAtMost1023Draw) {
   EXPECT_EQ(Screen(200 * 5 / 2 + 5, 180 * 15 / 7 + 5), 0u);
   EXPECT_NE(Screen(10 * 5 / 2 + 5, 10 * 15 / 7 + 5), 0u);
 
-  // With a 1025th spark (added at the front of the list) the last spark's
-  // glow, now the 1025th, takes slot 0 again.
+  // A 1025th spark (added after the last one) has the 1025th glow, which
+  // takes slot 0 again.
   Spark& extra = world.Sparks.Add();
   extra = Spark{100 << 8, 50 << 8, 0};
   ComposeFrame(true);
   EXPECT_EQ(glowCount, 1025);
-  EXPECT_FLOAT_EQ(GlowBuffer[0].x, 196 * 2.5f);
+  EXPECT_FLOAT_EQ(GlowBuffer[0].x, 96 * 2.5f);
   EXPECT_FLOAT_EQ(GlowBuffer[0].z, 0.5f);
   EXPECT_EQ(GlowBuffer[0].colour, 0x808080FFu);
 }
