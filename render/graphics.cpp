@@ -22,12 +22,6 @@ namespace {
 constexpr Colour kMagenta = MakeColour(255, 0, 255);
 constexpr Colour kBlack = MakeColour(0, 0, 0);
 
-constexpr int kWallTextures = 118;  // four styles of two 16x16 textures
-constexpr int kWallOverlay = 119;   // the panel's cut-away margin, keyed black
-constexpr int kWallScratch = 121;   // 128x16 strip the tiles are assembled in
-constexpr int kFirstWallTile = 1;   // 1..8 first texture, 9..16 second
-constexpr int kFirstTerrainStrip = 110;
-constexpr int kRadar = 141;
 
 bool LoadEmbeddedImage(int n, const char* name, ImageKind kind) {
   const EmbeddedFile* file = FindEmbeddedFile(name);
@@ -73,13 +67,13 @@ void BuildGraphics() {
   BuildScanlineTile();
   LoadEmbeddedImage(GlowTexture, "glow.bmp", ImageKind::TextureImage);
   CutAtlas();
-  CreateSprite(kRadar, 66, 10, false);
+  CreateSprite(Radar, 66, 10, false);
   FreeSprite(Atlas);
-  SetTransparentColour(kWallOverlay, kBlack);
+  SetTransparentColour(WallOverlay, kBlack);
   LoadEmbeddedImage(LightMap, "lightmap.bmp", ImageKind::LightMapImage);
-  CreateSprite(kWallScratch, 128, 16, false);
-  for (int n = kFirstWallTile; n < kFirstWallTile + 16; ++n) CreateSprite(n, 16, 16, false);
-  for (int n = kFirstTerrainStrip; n < kFirstTerrainStrip + 8; ++n) CreateSprite(n, 64, 208, false);
+  CreateSprite(WallScratch, 128, 16, false);
+  for (int n = FirstWallTile; n < FirstWallTile + 16; ++n) CreateSprite(n, 16, 16, false);
+  for (int n = FirstTerrainStrip; n < FirstTerrainStrip + 8; ++n) CreateSprite(n, 64, 208, false);
   BuildFrameTextures();
 }
 
@@ -92,7 +86,7 @@ void FreeAllSprites() {
 void PaintTerrainStrips() {
   const Colour* palette = PlasmaPalettes[LevelStyle()];
   for (int k = 0; k < 8; ++k) {
-    BeginPaint(kFirstTerrainStrip + k);
+    BeginPaint(FirstTerrainStrip + k);
     for (int x = 0; x < 64; ++x) {
       for (int y = 0; y < 208; ++y) PaintPixel(x, y, palette[HeightMap[64 * k + x][y] & 1023]);
     }
@@ -106,15 +100,15 @@ void PaintTerrainStrips() {
 void BuildWallTiles() {
   const int style = LevelStyle();
   for (int t = 0; t < 2; ++t) {
-    SetSourceRect(kWallTextures, 32 * style + 16 * t, 0, 16, 16);
-    SelectTarget(kWallScratch);
-    for (int i = 0; i < 8; ++i) Blit(kWallTextures, 16 * i, 0);
+    SetSourceRect(WallTextures, 32 * style + 16 * t, 0, 16, 16);
+    SelectTarget(WallScratch);
+    for (int i = 0; i < 8; ++i) Blit(WallTextures, 16 * i, 0);
     BlitLightMap(LightMap, 0, 0);
-    BlitKeyed(kWallOverlay, 0, 0);
+    BlitKeyed(WallOverlay, 0, 0);
     for (int i = 0; i < 8; ++i) {
-      SelectTarget(kFirstWallTile + 8 * t + i);
-      SetSourceRect(kWallScratch, 16 * i, 0, 16, 16);
-      Blit(kWallScratch, 0, 0);
+      SelectTarget(FirstWallTile + 8 * t + i);
+      SetSourceRect(WallScratch, 16 * i, 0, 16, 16);
+      Blit(WallScratch, 0, 0);
     }
   }
   SelectTarget(ScreenTarget);

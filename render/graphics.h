@@ -6,17 +6,35 @@
 #include "render/display.h"
 
 // Sprite numbers shared by every screen.
-constexpr int FrameTexture = 25;  // 25..28: the last four playfield frames (quads 25..28)
-constexpr int Playfield = 29;     // 256x224: every screen draws its picture here
-constexpr int ScanlineTile = 30;
-constexpr int TrailTexture = 31;  // the four frame textures merged into one (quad 31)  // 32x32 magenta with black even rows (quad 30)
+constexpr int Font = 0;                // 512x8: glyphs of the codes 32..95, 8 pixels apart
+constexpr int FirstWallTile = 1;       // 1..8 first wall texture, 9..16 second
+constexpr int Pointer = 17;            // the menus' pointer
+constexpr int Ship = 18;               // 18 facing left, 19 facing right: Ship + facing
+constexpr int Satellite = 20;
+constexpr int EnemyBulletSprite = 23;  // (the player's shots are 21 and 22, kept in their records)
+constexpr int LivesIcon = 24;
+constexpr int FrameTexture = 25;       // 25..28: the last four playfield frames (quads 25..28)
+constexpr int Playfield = 29;          // 256x224: every screen draws its picture here
+constexpr int ScanlineTile = 30;       // 32x32 magenta with black even rows (quad 30)
+constexpr int TrailTexture = 31;       // the four frame textures merged into one (quad 31)
+constexpr int FirstCarrier = 32;       // 32..39: four colours by damage, +4 in the upper half of the bob
+constexpr int FirstSpark = 40;         // 40..43
+constexpr int FirstExplosion = 44;     // 44..51
+constexpr int PowerUpSprite = 85;
+constexpr int FirstTerrainStrip = 110; // 110..117: the far layer, 64x208 each
+constexpr int WallTextures = 118;      // four styles of two 16x16 textures
+constexpr int WallOverlay = 119;       // the panel's cut-away margin, keyed black
+constexpr int LightMap = 120;          // 128x16 light map of the wall tiles
+constexpr int WallScratch = 121;       // 128x16 strip the tiles are assembled in
+constexpr int EmptyRadar = 140;        // 66x10 radar frame
+constexpr int Radar = 141;             // the radar of this frame: 64x8 dots inside a one-pixel margin
+constexpr int TitleLogo = 142;         // 121x39
+constexpr int CreditLine = 144;
+constexpr int Atlas = 255;             // the atlas image while the sprites are cut from it
+constexpr int GlowTexture = 256;       // 256x256 glows for the glow pass
+
 constexpr int kPlayfieldWidth = 256;
 constexpr int kPlayfieldHeight = 224;
-
-constexpr int Font = 0;           // 512x8: glyphs of the codes 32..95, 8 pixels apart
-constexpr int LightMap = 120;     // 128x16 light map of the wall tiles
-constexpr int Atlas = 255;        // the atlas image while the sprites are cut from it
-constexpr int GlowTexture = 256;  // 256x256 glows for the glow pass
 
 // One sprite cut from the atlas image: its number and rectangle.
 struct AtlasCut {

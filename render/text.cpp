@@ -1,5 +1,6 @@
 #include "render/text.h"
 
+#include "persist/high_score_table.h"
 #include "render/display.h"
 #include "render/graphics.h"
 #include "world/tables.h"
@@ -7,21 +8,12 @@
 
 namespace {
 
-constexpr int LivesIcon = 24;
-constexpr int TitleLogo = 142;
 constexpr int kLogoWidth = 121;
 constexpr int kLogoHeight = 39;
 constexpr int kLogoX = 67;
 constexpr int kLogoY = 40;
 constexpr int kLogoEntranceFrames = 32;
 
-// Right-aligned in width characters with leading zeros; a longer number keeps
-// its first width characters.
-std::string ZeroPadded(int32_t value, size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return digits.substr(0, width);
-}
 
 }  // namespace
 
@@ -34,7 +26,8 @@ void DrawText(int x, int y, std::string_view text) {
   }
 }
 
-std::string ScoreDisplay(int32_t score) { return ZeroPadded(score, 7) + "0"; }
+// The score's digits are those of its plain high-score record.
+std::string ScoreDisplay(int32_t score) { return PlainScoreRecord("", score) + "0"; }
 
 void DrawLives() {
   for (int i = 1; i <= world.game.lives; ++i) BlitKeyed(LivesIcon, 8 * i - 6, 3);

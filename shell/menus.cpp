@@ -3,12 +3,7 @@
 #include "audio/sound.h"
 #include "input/input.h"
 #include "render/display.h"
-
-namespace {
-
-constexpr int Pointer = 17;
-
-}  // namespace
+#include "render/graphics.h"
 
 MenuPointer ReadMenuPointer() {
   MenuPointer p;

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int CreditLine = 144;
 constexpr int32_t kIdleFrames = 900;  // 15 seconds before a demonstration
 
 // The words are chosen by the pointer's cell row and, within it, by menuX

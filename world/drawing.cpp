@@ -15,16 +15,9 @@
 
 namespace {
 
-constexpr int kEmptyRadar = 140;
-constexpr int kRadar = 141;  // 66x10: 64x8 dots inside a one-pixel margin
 constexpr int kRadarX = 188;
 constexpr int kRadarY = 212;
 
-constexpr int kEnemyBulletSprite = 23;
-constexpr int kFirstCarrierSprite = 32;
-constexpr int kFirstSparkSprite = 40;
-constexpr int kFirstExplosionSprite = 44;
-constexpr int kPowerUpSprite = 85;
 
 constexpr Colour kCarrierDot = MakeColour(0, 255, 0);
 
@@ -48,11 +41,11 @@ void PlotDot(int32_t x, int32_t y, Colour colour) {
 void UpdateRadar() {
   World& w = world;
   const int previous = SelectedTarget();
-  SelectTarget(kRadar);
-  Blit(kEmptyRadar, 0, 0);
+  SelectTarget(Radar);
+  Blit(EmptyRadar, 0, 0);
   SelectTarget(previous);
 
-  BeginPaint(kRadar);
+  BeginPaint(Radar);
   Pass(w.Swarmers, [](const Swarmer& s) { PlotDot(s.x, s.y, RadarColours[0]); });
   Pass(w.Creatures, [](const Creature& c) { PlotDot(c.x, c.y, RadarColours[1]); });
   Pass(w.Pods, [](const Pod& p) { PlotDot(p.x, p.y, RadarColours[2]); });
@@ -97,19 +90,19 @@ void DrawEntities() {
   // its damage (+1 for every 16 hp left above 15).
   Pass(w.Carriers, [](const Carrier& c) {
     if (c.x > -0x3000 && c.x < 0x10000) {
-      BlitKeyed(kFirstCarrierSprite + ((c.phase & 128) >> 5) + (c.hp >> 4), c.x >> 8, c.y >> 8);
+      BlitKeyed(FirstCarrier + ((c.phase & 128) >> 5) + (c.hp >> 4), c.x >> 8, c.y >> 8);
     }
   });
   Pass(w.Debris, [](const DebrisPiece& d) { BlitKeyed(d.sprite, d.x >> 8, d.y >> 8); });
   Pass(w.Pods, [](const Pod& p) { BlitKeyed(p.podType, p.x >> 8, p.y >> 8); });
   Pass(w.Swarmers, [](const Swarmer& s) { BlitKeyed(s.swarmerType, s.x >> 8, s.y >> 8); });
-  if (w.powerUp.powerUpActive != 0) BlitKeyed(kPowerUpSprite, w.powerUp.x >> 8, w.powerUp.y >> 8);
+  if (w.powerUp.powerUpActive != 0) BlitKeyed(PowerUpSprite, w.powerUp.x >> 8, w.powerUp.y >> 8);
   // A bullet is drawn one pixel up and to the left of its position.
   Pass(w.EnemyBullets,
-       [](const EnemyBullet& b) { BlitKeyed(kEnemyBulletSprite, (b.x >> 8) - 1, (b.y >> 8) - 1); });
-  Pass(w.Sparks, [](const Spark& s) { BlitKeyed(kFirstSparkSprite + s.frame / 2, s.x >> 8, s.y >> 8); });
+       [](const EnemyBullet& b) { BlitKeyed(EnemyBulletSprite, (b.x >> 8) - 1, (b.y >> 8) - 1); });
+  Pass(w.Sparks, [](const Spark& s) { BlitKeyed(FirstSpark + s.frame / 2, s.x >> 8, s.y >> 8); });
   Pass(w.Explosions,
-       [](const Explosion& e) { BlitKeyed(kFirstExplosionSprite + e.frame / 2, e.x >> 8, e.y >> 8); });
+       [](const Explosion& e) { BlitKeyed(FirstExplosion + e.frame / 2, e.x >> 8, e.y >> 8); });
 }
 
-void DrawRadar() { Blit(kRadar, kRadarX, kRadarY); }
+void DrawRadar() { Blit(Radar, kRadarX, kRadarY); }

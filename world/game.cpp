@@ -39,8 +39,6 @@ constexpr int32_t kDeathFrames = 240;
 constexpr int32_t kEntryStart = 200;      // the entry run: deathTimer 200 down to 121
 constexpr int32_t kEntryEnd = 120;
 constexpr int32_t kCaptionSoundAt = 236;
-constexpr int32_t kShip = 18;             // 18 facing left, 19 facing right
-constexpr int32_t kSatellite = 20;
 
 //-----------------------------------------------------------------------------
 // Hunter waves: they arrive when a level drags on.
@@ -224,10 +222,10 @@ void FlyPowerUp() {
 void DrawShipAndSatellites() {
   const GameState& g = world.game;
   const int32_t x = g.playerX >> 8, y = g.playerY >> 8;
-  BlitKeyed(kShip + g.facing, x, y);
+  BlitKeyed(Ship + g.facing, x, y);
   for (int32_t i = 1; i <= g.satellites; ++i) {
     const int32_t a = SatelliteAngle(i);
-    BlitKeyed(kSatellite, x + OrbitTable[a][2], y + OrbitTable[a][3]);
+    BlitKeyed(Satellite, x + OrbitTable[a][2], y + OrbitTable[a][3]);
   }
 }
 
