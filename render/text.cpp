@@ -14,7 +14,6 @@ constexpr int kLogoX = 67;
 constexpr int kLogoY = 40;
 constexpr int kLogoEntranceFrames = 32;
 
-
 }  // namespace
 
 void DrawText(int x, int y, std::string_view text) {
