@@ -42,7 +42,9 @@ const HalfSine& HalfSineTable() {
 struct AutoVibratoSine {
   int8_t v[256];
   AutoVibratoSine() {
-    for (int i = 0; i < 256; ++i) v[i] = int8_t(std::lround(-64.0 * std::sin(i * 2.0 * std::numbers::pi / 256.0)));
+    for (int i = 0; i < 256; ++i) {
+      v[i] = int8_t(std::lround(-64.0 * std::sin(i * 2.0 * std::numbers::pi / 256.0)));
+    }
   }
 };
 const AutoVibratoSine& AutoVibratoSineTable() {

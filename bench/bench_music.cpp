@@ -97,19 +97,22 @@ int Register() {
     benchmark::RegisterBenchmark(("XmRender/" + m.name).c_str(), [m](benchmark::State& state) {
       int64_t frames = 0;
       for (auto _ : state) frames += RenderPass(m.image);
-      state.counters["x_realtime"] = benchmark::Counter(double(frames) / xm::kOutputRate, benchmark::Counter::kIsRate);
+      state.counters["x_realtime"] =
+          benchmark::Counter(double(frames) / xm::kOutputRate, benchmark::Counter::kIsRate);
     })->Unit(benchmark::kMillisecond);
     if (m.path.empty()) continue;  // the peers read files; the tune is inside the program
     if (xmp) {
-      const std::string command = "xmp -q --nocmd --norc -f 44100 -c " + Quote(m.path) + " > /dev/null 2>&1";
+      const std::string quiet = " > /dev/null 2>&1";
+      const std::string command = "xmp -q --nocmd --norc -f 44100 -c " + Quote(m.path) + quiet;
       benchmark::RegisterBenchmark(("Xmp/" + m.name).c_str(), RunPeer, command, m)
           ->UseManualTime()->Unit(benchmark::kMillisecond);
-      const std::string linear = "xmp -q --nocmd --norc -f 44100 -i linear -c " + Quote(m.path) + " > /dev/null 2>&1";
+      const std::string linear = "xmp -q --nocmd --norc -f 44100 -i linear -c " + Quote(m.path) + quiet;
       benchmark::RegisterBenchmark(("XmpLinear/" + m.name).c_str(), RunPeer, linear, m)
           ->UseManualTime()->Unit(benchmark::kMillisecond);
     }
     if (openmpt) {
-      const std::string command = "openmpt123 --quiet --batch --stdout --samplerate 44100 " + Quote(m.path) + " > /dev/null 2>&1";
+      const std::string command =
+          "openmpt123 --quiet --batch --stdout --samplerate 44100 " + Quote(m.path) + " > /dev/null 2>&1";
       benchmark::RegisterBenchmark(("Openmpt/" + m.name).c_str(), RunPeer, command, m)
           ->UseManualTime()->Unit(benchmark::kMillisecond);
     }

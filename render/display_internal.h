@@ -74,7 +74,8 @@ struct DisplayState {
   // Scratch of the quad rasteriser, kept here so drawing allocates nothing
   // once the largest texture has been seen.
   std::array<ColumnSample, kScreenWidth> columns{};
-  std::vector<uint64_t> filteredRow;  // one texture row, vertically filtered
+  std::array<std::array<uint64_t, kScreenWidth>, 2> acrossRows{};  // texture rows filtered across
+  std::vector<uint64_t> texelLanes;  // one texture row widened to lanes  // one texture row, vertically filtered
 };
 
 extern DisplayState displayState;

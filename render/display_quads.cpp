@@ -374,21 +374,63 @@ PixelRange CoveredPixels(int64_t p0, int64_t p1, int limit) {
           static_cast<int>(std::clamp<int64_t>(CeilPixel(p1), 0, limit))};
 }
 
-// Filters texture columns first..last between the rows of down into
-// filtered (one lane word per texel column).
-void FilterRow(const Texture& texture, const ColumnSample& down, int first, int last, uint64_t* filtered) {
-  const uint32_t* row0 = texture.pixels + static_cast<size_t>(down.index0) * texture.width;
-  const uint32_t* row1 = texture.pixels + static_cast<size_t>(down.index1) * texture.width;
-  const uint32_t weight = Weight(down);
-  const PixelPair weights = PairOf(down.weights, down.weights);
-  int t = first;
-  for (; t < last; t += 2) {
-    PixelPair texels = TexelPair(LoadWords(row0 + t), texture.key);
-    if (weight != 0) texels = LerpPair(texels, TexelPair(LoadWords(row1 + t), texture.key), weights);
-    std::memcpy(filtered + t, &texels, sizeof texels);
+
+// Filters texture row t across, into one lane word per visible screen
+// column: the row's texels are widened to lanes once, then every column
+// blends its two neighbours from them.
+void FilterAcross(const Texture& texture, int t, PixelRange columns, PixelRange texels, uint64_t* out) {
+  const auto& table = displayState.columns;
+  const uint32_t* row = texture.pixels + static_cast<size_t>(t) * texture.width;
+  uint64_t* lanes = displayState.texelLanes.data();
+  int u = texels.first;
+  for (; u + 1 < texels.end; u += 2) {
+    const PixelPair pair = TexelPair(LoadWords(row + u), texture.key);
+    std::memcpy(lanes + u, &pair, sizeof pair);
   }
-  if (t == last) filtered[t] = Lerp(TexelLanes(texture, row0[t]), TexelLanes(texture, row1[t]), weight);
+  if (u < texels.end) lanes[u] = TexelLanes(texture, row[u]);
+  int x = columns.first;
+  for (; x + 1 < columns.end; x += 2) {
+    const ColumnSample& a = table[x];
+    const ColumnSample& b = table[x + 1];
+    const PixelPair filtered = LerpPair(PairOf(lanes[a.index0], lanes[b.index0]),
+                                        PairOf(lanes[a.index1], lanes[b.index1]), PairOf(a.weights, b.weights));
+    std::memcpy(out + x, &filtered, sizeof filtered);
+  }
+  if (x < columns.end) {
+    const ColumnSample& a = table[x];
+    out[x] = Lerp(lanes[a.index0], lanes[a.index1], Weight(a));
+  }
 }
+
+// Texture rows filtered across, two at a time: successive screen rows mostly
+// read the same pair of texture rows, so each row is filtered once or twice
+// however far the texture is magnified.
+class AcrossRows {
+ public:
+  AcrossRows(const Texture& texture, PixelRange columns) : texture_(texture), columns_(columns) {
+    // The texel columns that the visible pixels read (u runs one way across).
+    const ColumnSample& left = displayState.columns[columns.first];
+    const ColumnSample& right = displayState.columns[columns.end - 1];
+    texels_ = {std::min(left.index0, right.index0), std::max(left.index1, right.index1) + 1};
+  }
+
+  const uint64_t* Row(int t, int keep) {
+    auto& rows = displayState.acrossRows;
+    for (int slot = 0; slot < 2; ++slot) {
+      if (held_[slot] == t) return rows[slot].data();
+    }
+    const int slot = held_[0] == keep ? 1 : 0;
+    FilterAcross(texture_, t, columns_, texels_, rows[slot].data());
+    held_[slot] = t;
+    return rows[slot].data();
+  }
+
+ private:
+  const Texture& texture_;
+  PixelRange columns_;
+  PixelRange texels_;
+  int held_[2] = {-1, -1};  // the texture row in each slot
+};
 
 template <BlendMode kMode, bool kModulate>
 void FillBilinear(const Texture& texture, const Rectangle& rect, PixelRange columns, PixelRange rows) {
@@ -396,29 +438,34 @@ void FillBilinear(const Texture& texture, const Rectangle& rect, PixelRange colu
   for (int x = columns.first; x < columns.end; ++x) {
     table[x] = BilinearSample(Interpolate(rect.u0, rect.u1, rect.x0, rect.x1, x), texture.width);
   }
-  // Texel columns that the visible pixels read (u runs one way across).
-  const ColumnSample& left = table[columns.first];
-  const ColumnSample& right = table[columns.end - 1];
-  const int firstTexel = std::min(left.index0, right.index0);
-  const int lastTexel = std::max(left.index1, right.index1);
-  uint64_t* filtered = displayState.filteredRow.data();
+  AcrossRows across(texture, columns);
   const PairDiffuse pair = MakePairDiffuse(rect.diffuse);
+  // With nothing keyed out every texel is opaque, and an opaque draw of
+  // unmodulated texels is a plain copy of the filtered colour.
+  const bool copy = kMode == BlendMode::Alpha && !kModulate && rect.diffuse.alpha == 255 && texture.key == kNoKey;
   for (int y = rows.first; y < rows.end; ++y) {
     const ColumnSample down = BilinearSample(Interpolate(rect.v0, rect.v1, rect.y0, rect.y1, y), texture.height);
-    FilterRow(texture, down, firstTexel, lastTexel, filtered);
+    const uint64_t* upper = across.Row(down.index0, down.index1);
+    const uint64_t* lower = across.Row(down.index1, down.index0);
+    const uint32_t weight = Weight(down);
+    const PixelPair weights = PairOf(down.weights, down.weights);
     uint32_t* out = displayState.backBuffer.data() + static_cast<size_t>(y) * kScreenWidth;
     int x = columns.first;
     for (; x + 1 < columns.end; x += 2) {
-      const ColumnSample& a = table[x];
-      const ColumnSample& b = table[x + 1];
-      const PixelPair texels = LerpPair(PairOf(filtered[a.index0], filtered[b.index0]),
-                                        PairOf(filtered[a.index1], filtered[b.index1]), PairOf(a.weights, b.weights));
-      ShadePair<kMode, kModulate>(out + x, texels, rect.diffuse, pair);
+      PixelPair texels;
+      std::memcpy(&texels, upper + x, sizeof texels);
+      if (weight != 0) {
+        PixelPair below;
+        std::memcpy(&below, lower + x, sizeof below);
+        texels = LerpPair(texels, below, weights);
+      }
+      if (copy) {
+        StorePair(out + x, texels);
+      } else {
+        ShadePair<kMode, kModulate>(out + x, texels, rect.diffuse, pair);
+      }
     }
-    if (x < columns.end) {
-      const ColumnSample& a = table[x];
-      ShadePixel<kMode, kModulate>(out[x], Lerp(filtered[a.index0], filtered[a.index1], Weight(a)), rect.diffuse);
-    }
+    if (x < columns.end) ShadePixel<kMode, kModulate>(out[x], Lerp(upper[x], lower[x], weight), rect.diffuse);
   }
 }
 
@@ -663,8 +710,8 @@ bool UseTexture(int n, Texture& texture) {
   const Sprite* sprite = FindSprite(n);
   if (sprite == nullptr || sprite->kind != ImageKind::TextureImage) return false;
   texture = {sprite->pixels.data(), sprite->width, sprite->height, displayState.colourKeying ? sprite->key : kNoKey};
-  auto& filtered = displayState.filteredRow;
-  if (filtered.size() < static_cast<size_t>(sprite->width)) filtered.resize(static_cast<size_t>(sprite->width));
+  auto& lanes = displayState.texelLanes;
+  if (lanes.size() < static_cast<size_t>(sprite->width)) lanes.resize(static_cast<size_t>(sprite->width));
   return true;
 }
 

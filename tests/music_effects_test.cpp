@@ -110,7 +110,7 @@ TEST(MusicVibratoTremolo, SquareVibratoAndVolumeColumnVibrato) {
   ASSERT_TRUE(Load(p, Rows({C(kC4, 1, 0, 0xE, 0x42), C(0, 0, 0xA8, 0x4, 0x08), C(0, 0, 0xB4)})));
   EXPECT_EQ(Trace(p, 12, Period), (V{4608, 4608, 4608, 4608,
                                      4608, 4671, 4671, 4671,     // square: 255 * 8 / 32, column speed 8 x 4
-                                     4608, 4639, 4577, 4577}));  // column vibrato, depth 4, into the second half
+                                     4608, 4639, 4577, 4577}));  // column vibrato, depth 4
 }
 
 TEST(MusicVibratoTremolo, TremoloMovesTheVolumeAndLeavesItWhereItWas) {
@@ -144,7 +144,8 @@ TEST(MusicEnvelopes, SustainHoldsUntilKeyOffThenFadeOut) {
     gain.push_back(p.channel(0).gain);
   }
   EXPECT_EQ(env, (V{256, 224, 192, 160, 128, 128, 128, 128, 128, 96, 64, 32, 0}));
-  EXPECT_EQ(fade, (V{32768, 32768, 32768, 32768, 32768, 32768, 32768, 32768, 28672, 24576, 20480, 16384, 12288}));
+  EXPECT_EQ(fade, (V{32768, 32768, 32768, 32768, 32768, 32768, 32768, 32768,
+                     28672, 24576, 20480, 16384, 12288}));
   EXPECT_EQ(gain, (V{255, 223, 191, 159, 128, 128, 128, 128, 112, 72, 40, 16, 0}));
 }
 

@@ -40,7 +40,9 @@ void Poke32(std::vector<uint8_t>& d, size_t at, uint32_t v) {
 // Where the first pattern and the first instrument start in Build's images
 // of a module with one pattern.
 constexpr size_t kPatternAt = 336;
-size_t InstrumentAt(const std::vector<uint8_t>& d) { return kPatternAt + 9 + (d[kPatternAt + 7] | d[kPatternAt + 8] << 8); }
+size_t InstrumentAt(const std::vector<uint8_t>& d) {
+  return kPatternAt + 9 + (d[kPatternAt + 7] | d[kPatternAt + 8] << 8);
+}
 
 TEST(MusicLoader, ReadsTheHeaderPatternsAndInstruments) {
   ModuleSpec spec;
@@ -91,7 +93,7 @@ TEST(MusicLoader, DecodesDeltaSamplesOfBothWidths) {
 TEST(MusicLoader, LaysOutLoopsForTheMixer) {
   ModuleSpec spec;
   SampleSpec forward, pingPong, overlong, outside, empty;
-  forward.frames = pingPong.frames = overlong.frames = outside.frames = empty.frames = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  forward.frames = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   forward.loopType = 1;
   forward.loopStart = 2;
   forward.loopLength = 3;
@@ -125,7 +127,8 @@ TEST(MusicLoader, RefusesForeignAndDamagedHeaders) {
   xm::Module m;
   std::string error;
   EXPECT_FALSE(xm::LoadModule(nullptr, 0, &m, &error));
-  EXPECT_NE(Refusal(std::vector<uint8_t>(good.begin(), good.begin() + 40)).find("not an XM"), std::string::npos);
+  const std::vector<uint8_t> tooShort(good.begin(), good.begin() + 40);
+  EXPECT_NE(Refusal(tooShort).find("not an XM"), std::string::npos);
   std::vector<uint8_t> wave = good;
   std::memcpy(wave.data(), "RIFF\x24\x00\x00\x00WAVEfmt ", 16);
   EXPECT_NE(Refusal(wave).find("not an XM"), std::string::npos);

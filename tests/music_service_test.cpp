@@ -100,7 +100,8 @@ TEST_F(MusicService, SongVolumeSetsTheDivisor) {
     uint32_t volume;
     int32_t divisor;
   };
-  for (const Case& c : {Case{6, 74}, Case{64, 16}, Case{65, 16}, Case{UINT32_MAX, 16}, Case{1, 79}, Case{32, 48}}) {
+  for (const Case& c :
+       {Case{6, 74}, Case{64, 16}, Case{65, 16}, Case{UINT32_MAX, 16}, Case{1, 79}, Case{32, 48}}) {
     SetSongVolume(c.volume);
     EXPECT_EQ(SongVolumeDivisor(), c.divisor) << c.volume;
   }

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <numbers>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ constexpr int kEnvelopeWindow = kRate / 20;  // 50 ms
 constexpr int kFluxFrame = 1024;
 constexpr int kFluxHop = kRate / 100;  // 10 ms
 constexpr double kOnsetTolerance = 0.050;
+constexpr char kUsage[] =
+    "usage: xm-compare --ours PATH/vantomir-tool [--openmpt openmpt123] [--work DIR]\n"
+    "                  [--no-solo] MODULE...\n";
 constexpr double kMinF1 = 0.98, kMinMixCorrelation = 0.85, kMinChannelCorrelation = 0.95;
 
 struct Options {
@@ -182,7 +186,7 @@ void Fft(std::vector<std::complex<double>>& a) {
     if (i < j) std::swap(a[i], a[j]);
   }
   for (size_t len = 2; len <= n; len <<= 1) {
-    const double angle = -2 * M_PI / double(len);
+    const double angle = -2 * std::numbers::pi / double(len);
     const std::complex<double> w(std::cos(angle), std::sin(angle));
     for (size_t i = 0; i < n; i += len) {
       std::complex<double> wk(1);
@@ -206,7 +210,9 @@ double Rms(const std::vector<float>& x) {
 std::vector<double> Flux(const std::vector<float>& x) {
   const double scale = 1.0 / std::max(Rms(x), 1e-9);
   std::vector<double> window(kFluxFrame);
-  for (int i = 0; i < kFluxFrame; ++i) window[size_t(i)] = 0.5 - 0.5 * std::cos(2 * M_PI * i / kFluxFrame);
+  for (int i = 0; i < kFluxFrame; ++i) {
+    window[size_t(i)] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / kFluxFrame);
+  }
   std::vector<double> flux, previous(kFluxFrame / 2, 0.0);
   std::vector<std::complex<double>> frame(kFluxFrame);
   for (size_t start = 0; start + kFluxFrame <= x.size(); start += kFluxHop) {
@@ -228,17 +234,22 @@ struct Peak {
   double height;  // above the local mean
 };
 
+// The local maxima of the flux (within 30 ms either side; the first of equal
+// values), each with its height above the mean of the 100 ms before it.
 std::vector<Peak> FluxPeaks(const std::vector<double>& flux) {
   std::vector<Peak> peaks;
   const int n = int(flux.size());
+  auto at = [&](int i) { return flux[size_t(i)]; };
   for (int t = 1; t < n; ++t) {
     bool top = true;
-    for (int u = std::max(0, t - 3); u <= std::min(n - 1, t + 3) && top; ++u) top = flux[size_t(u)] <= flux[size_t(t)] && (u >= t || flux[size_t(u)] < flux[size_t(t)]);
+    for (int u = std::max(0, t - 3); u <= std::min(n - 1, t + 3) && top; ++u) {
+      top = u < t ? at(u) < at(t) : at(u) <= at(t);
+    }
     if (!top) continue;
     double mean = 0;
     int count = 0;
-    for (int u = std::max(0, t - 10); u <= std::min(n - 1, t + 3); ++u, ++count) mean += flux[size_t(u)];
-    peaks.push_back({double(t) * kFluxHop / kRate, flux[size_t(t)] - mean / count});
+    for (int u = std::max(0, t - 10); u <= std::min(n - 1, t + 3); ++u, ++count) mean += at(u);
+    peaks.push_back({double(t) * kFluxHop / kRate, at(t) - mean / count});
   }
   return peaks;
 }
@@ -286,7 +297,8 @@ std::vector<double> Envelope(const std::vector<float>& x, size_t windows) {
   std::vector<double> env(windows, 0.0);
   for (size_t w = 0; w < windows; ++w) {
     double sum = 0;
-    for (size_t i = w * kEnvelopeWindow; i < (w + 1) * kEnvelopeWindow && i < x.size(); ++i) sum += double(x[i]) * x[i];
+    const size_t end = std::min(x.size(), (w + 1) * kEnvelopeWindow);
+    for (size_t i = w * kEnvelopeWindow; i < end; ++i) sum += double(x[i]) * x[i];
     env[w] = std::sqrt(sum / kEnvelopeWindow);
   }
   return env;
@@ -319,8 +331,8 @@ std::string Quote(const std::string& s) {
 bool RenderBoth(const Options& o, const std::string& module, Audio* ours, Audio* theirs) {
   const std::string oursWav = module + ".ours.wav", theirsWav = module + ".wav";
   const std::string a = Quote(o.ours) + " render-xm " + Quote(module) + " " + Quote(oursWav) + " > /dev/null";
-  const std::string b = Quote(o.openmpt) + " --quiet --render --force --samplerate 44100 --no-float --dither 0 " +
-                        Quote(module) + " > /dev/null 2>&1";
+  const std::string b = Quote(o.openmpt) + " --quiet --render --force --samplerate 44100 --no-float" +
+                        " --dither 0 " + Quote(module) + " > /dev/null 2>&1";
   if (std::system(a.c_str()) != 0) {
     std::fprintf(stderr, "xm-compare: our render of %s failed\n", module.c_str());
     return false;
@@ -385,7 +397,9 @@ int CompareModule(const Options& o, const std::string& path) {
         worst = std::isnan(r) ? -1 : r;
         worstChannel = c;
       }
-      if (!(r >= kMinChannelCorrelation)) failing += " " + std::to_string(c) + ":" + std::to_string(r).substr(0, 6);
+      if (!(r >= kMinChannelCorrelation)) {
+        failing += " " + std::to_string(c) + ":" + std::to_string(r).substr(0, 6);
+      }
     }
     std::printf("  channels %d, min r %.4f (ch %d)%s%s", measured, measured ? worst : 1.0, worstChannel,
                 failing.empty() ? "" : "  below 0.95:", failing.c_str());
@@ -418,14 +432,14 @@ int main(int argc, char** argv) {
     } else if (a == "--no-solo") {
       o.solo = false;
     } else if (a == "--help" || a == "-h") {
-      std::printf("usage: xm-compare --ours PATH/vantomir-tool [--openmpt openmpt123] [--work DIR] [--no-solo] MODULE...\n");
+      std::printf("%s", kUsage);
       return 0;
     } else {
       o.modules.push_back(a);
     }
   }
   if (o.ours.empty() || o.modules.empty()) {
-    std::fprintf(stderr, "usage: xm-compare --ours PATH/vantomir-tool [--openmpt openmpt123] [--work DIR] [--no-solo] MODULE...\n");
+    std::fprintf(stderr, "%s", kUsage);
     return 2;
   }
   mkdir(o.work.c_str(), 0755);
