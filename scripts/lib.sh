@@ -3,7 +3,7 @@
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev libpixman-1-dev xvfb openbox xdotool imagemagick x11-utils
-  clang libclang-rt-14-dev)
+  sox clang libclang-rt-14-dev)
 
 # Installs whichever of the named packages are not installed yet; does
 # nothing at all when every one is there.

@@ -26,7 +26,7 @@ const Command kCommands[] = {
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: vantomir-tool COMMAND [ARGS...]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
+  for (const Command& c : kCommands) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
   std::fprintf(out, "\nvantomir-tool COMMAND --help tells more.\n");
 }
 

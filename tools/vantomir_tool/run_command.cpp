@@ -18,6 +18,7 @@
 #include <set>
 #include <sstream>
 
+#include "audio/music.h"
 #include "input/input.h"
 #include "persist/bmp.h"
 #include "platform/headless.h"
@@ -231,6 +232,9 @@ int RunCommand(const Args& args) {
   }
 
   headless::Reset();
+  // The tune is rendered pass by pass as the sound device consumes it, not by
+  // a thread racing the clock, so the audio is the same on every run.
+  SetMusicDriver(MusicDriver::Caller);
   bool ok = true;
   StartUpResult started = StartUp();
   if (!audioPath.empty()) headless::StartAudioCapture();
@@ -239,6 +243,7 @@ int RunCommand(const Args& args) {
       auto [first, last] = events.equal_range(pass);
       for (auto it = first; it != last; ++it) it->second();
       bool going = RunPass();
+      ServiceSong();
       if (o.snaps.count(pass)) {
         ok &= WriteImage(out / Numbered("frame", pass), BackBuffer(), kScreenWidth, kScreenHeight);
       }
