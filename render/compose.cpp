@@ -79,7 +79,7 @@ void MergeTrails() {
     return (c & keyed) | (blended & ~keyed);
   };
   const int texels = kPlayfieldHeight * 256;
-  for (int i = 0; i < texels; i += 2) {
+  auto merge = [&](int i) {
     const Pixels2 newest = Load(frames[0] + i);
     const Pixels2 second = Load(frames[1] + i);
     const Pixels2 third = Load(frames[2] + i);
@@ -89,6 +89,10 @@ void MergeTrails() {
     c = over(c, third, Blend<kTrailAlpha[2]>(third, c));
     c = over(c, fourth, Blend<kTrailAlpha[3]>(fourth, c));
     Store(out + i, c);
+  };
+  for (int i = 0; i < texels; i += 4) {
+    merge(i);
+    merge(i + 2);
   }
 }
 
@@ -140,7 +144,12 @@ void DrawScanlines() {
   const uint16_t factor = static_cast<uint16_t>(255 - scanlineAlpha);
   for (int y = 0; y < kScreenHeight; y += 2) {
     uint32_t* row = screen + y * kScreenWidth;
-    for (int x = 0; x < kScreenWidth; x += 2) Store(row + x, Narrow(DivideBy255(Widen(Load(row + x)) * factor)));
+    for (int x = 0; x < kScreenWidth; x += 4) {
+      const Words8 left = Widen(Load(row + x)) * factor;
+      const Words8 right = Widen(Load(row + x + 2)) * factor;
+      Store(row + x, Narrow(DivideBy255(left)));
+      Store(row + x + 2, Narrow(DivideBy255(right)));
+    }
   }
 }
 
