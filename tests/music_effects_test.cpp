@@ -16,8 +16,8 @@ constexpr int kC4Period = 4608;  // linear period of C-4 with finetune 0
 constexpr int kSemitone = 64;
 
 // One channel at speed 4; row r of pattern 0 holds cells[r].
-ModuleSpec Rows(const std::vector<xm::Cell>& cells, int speed = 4) {
-  ModuleSpec m;
+TestModule Rows(const std::vector<xm::Cell>& cells, int speed = 4) {
+  TestModule m;
   m.speed = speed;
   for (size_t r = 0; r < cells.size(); ++r) m.Set(0, int(r), 0, cells[r]);
   return m;
@@ -70,7 +70,7 @@ TEST(MusicPortamentos, SlidesUpDownFineAndExtraFineWithTheirMemories) {
 
 TEST(MusicPortamentos, TonePortamentoSlidesToTheNoteWithoutPlayingIt) {
   xm::Player p;
-  ModuleSpec m = Rows({C(kC4), C(kC4 + 2, 0, 0, 0x3, 0x08), C(0, 0, 0, 0x3, 0x00), C(kC4, 0, 0xF2),
+  TestModule m = Rows({C(kC4), C(kC4 + 2, 0, 0, 0x3, 0x08), C(0, 0, 0, 0x3, 0x00), C(kC4, 0, 0xF2),
                        C(0, 0, 0xF0)});
   m.Set(0, 0, 0, C(kC4, 1));
   ASSERT_TRUE(Load(p, m));
@@ -85,7 +85,7 @@ TEST(MusicPortamentos, TonePortamentoSlidesToTheNoteWithoutPlayingIt) {
 
 TEST(MusicPortamentos, GlissandoMovesInSemitonesAndAmigaPeriodsSlideToo) {
   xm::Player p;
-  ModuleSpec m = Rows({C(kC4, 1, 0, 0xE, 0x31), C(kC4 + 2, 0, 0, 0x3, 0x08)});
+  TestModule m = Rows({C(kC4, 1, 0, 0xE, 0x31), C(kC4 + 2, 0, 0, 0x3, 0x08)});
   ASSERT_TRUE(Load(p, m));
   EXPECT_EQ(Trace(p, 8, Period), (V{4608, 4608, 4608, 4608, 4608, 4608, 4544, 4544}));
 
@@ -130,8 +130,8 @@ TEST(MusicArpeggio, StepsCountTheTicksLeftInTheRow) {
 }
 
 TEST(MusicEnvelopes, SustainHoldsUntilKeyOffThenFadeOut) {
-  ModuleSpec m = Rows({C(kC4, 1), C(xm::kKeyOff)}, 8);
-  InstrumentSpec& ins = m.instruments[0];
+  TestModule m = Rows({C(kC4, 1), C(xm::kKeyOff)}, 8);
+  TestInstrument& ins = m.instruments[0];
   ins.volume = {{{0, 64}, {4, 32}, {8, 0}}, 1 | 2, 1, 0, 0};
   ins.fadeout = 4096;
   xm::Player p;
@@ -150,7 +150,7 @@ TEST(MusicEnvelopes, SustainHoldsUntilKeyOffThenFadeOut) {
 }
 
 TEST(MusicEnvelopes, LoopsAndSustainLoopsAndLxx) {
-  ModuleSpec m = Rows({C(kC4, 1)}, 16);
+  TestModule m = Rows({C(kC4, 1)}, 16);
   m.instruments[0].volume = {{{0, 64}, {2, 0}, {4, 64}}, 1 | 4, 0, 0, 2};
   xm::Player p;
   ASSERT_TRUE(Load(p, m));
@@ -186,7 +186,7 @@ TEST(MusicEnvelopes, KeyOffWithoutEnvelopeCutsAndKxxWaitsForItsTick) {
 }
 
 TEST(MusicEnvelopes, PanningEnvelopeMovesWithinTheRoomLeftByThePanning) {
-  ModuleSpec m = Rows({C(kC4, 1, 0xC8), C(0, 0, 0xC4), C(0, 0, 0, 0x8, 0xFF)}, 1);
+  TestModule m = Rows({C(kC4, 1, 0xC8), C(0, 0, 0xC4), C(0, 0, 0, 0x8, 0xFF)}, 1);
   m.instruments[0].panning = {{{0, 64}}, 1, 0, 0, 0};
   xm::Player p;
   ASSERT_TRUE(Load(p, m));
@@ -195,8 +195,8 @@ TEST(MusicEnvelopes, PanningEnvelopeMovesWithinTheRoomLeftByThePanning) {
 }
 
 TEST(MusicEnvelopes, AutoVibratoWaveAndSweep) {
-  ModuleSpec m = Rows({C(kC4, 1)}, 8);
-  InstrumentSpec& ins = m.instruments[0];
+  TestModule m = Rows({C(kC4, 1)}, 8);
+  TestInstrument& ins = m.instruments[0];
   ins.vibratoType = 1;  // square
   ins.vibratoDepth = 8;
   ins.vibratoRate = 64;
@@ -223,7 +223,7 @@ std::vector<std::pair<int, int>> Positions(xm::Player& p, int ticks) {
 }
 
 TEST(MusicPatternFlow, PatternLoopAndTheBreakRowItLeaves) {
-  ModuleSpec m;
+  TestModule m;
   m.speed = 1;
   m.patterns[0].rows = 4;
   m.orders = {0, 0};
@@ -247,7 +247,7 @@ TEST(MusicPatternFlow, PatternDelayRepeatsTheRowWithItsTickEffects) {
     rows.push_back(p.row());
   }
   EXPECT_EQ(rows, (V{0, 0, 0, 0, 0, 0, 1, 1}));
-  ModuleSpec m;
+  TestModule m;
   m.channels = 2;
   m.speed = 2;
   m.Set(0, 0, 0, C(kC4, 1, 0, 0xA, 0x01)).Set(0, 0, 1, C(0, 0, 0, 0xE, 0xE2));
@@ -259,7 +259,7 @@ TEST(MusicPatternFlow, PatternDelayRepeatsTheRowWithItsTickEffects) {
 
 TEST(MusicPatternFlow, BreakAndJumpInEitherChannelOrder) {
   auto run = [](xm::Cell first, xm::Cell second) {
-    ModuleSpec m;
+    TestModule m;
     m.channels = 2;
     m.speed = 1;
     m.orders = {0, 0, 0};
@@ -277,7 +277,7 @@ TEST(MusicPatternFlow, BreakAndJumpInEitherChannelOrder) {
 }
 
 TEST(MusicPatternFlow, AJumpBackEndsThePassAndOrdersPastTheLastPatternPlayEmptyRows) {
-  ModuleSpec m;
+  TestModule m;
   m.speed = 1;
   m.patterns[0].rows = 4;
   m.orders = {0, 7, 0};  // pattern 7 does not exist
@@ -313,7 +313,7 @@ TEST(MusicChannelEffects, PanningSlidesAndSetPanning) {
 }
 
 TEST(MusicChannelEffects, MultiRetrigChangesTheVolumeAndRestartsTheSample) {
-  ModuleSpec m = Rows({C(kC4, 1, 0, 27, 0x12)}, 6);
+  TestModule m = Rows({C(kC4, 1, 0, 27, 0x12)}, 6);
   m.instruments[0].samples[0].frames.assign(20000, 1000);
   xm::Player p;
   ASSERT_TRUE(Load(p, m));
@@ -341,7 +341,7 @@ TEST(MusicChannelEffects, NoteCutDelayAndRetrigger) {
   EXPECT_EQ(Trace(p, 12, Volume), (V{16, 16, 16, 16,
                                      16, 16, 0, 0,       // EC2
                                      0, 0, 32, 32}));    // ED2 plays the note, volume column too, on tick 2
-  ModuleSpec m = Rows({C(kC4, 1, 0, 0xE, 0x93)}, 6);
+  TestModule m = Rows({C(kC4, 1, 0, 0xE, 0x93)}, 6);
   m.instruments[0].samples[0].frames.assign(20000, 1000);
   xm::Player q;
   ASSERT_TRUE(Load(q, m));
@@ -355,7 +355,7 @@ TEST(MusicChannelEffects, NoteCutDelayAndRetrigger) {
 }
 
 TEST(MusicChannelEffects, SampleOffsetIsRememberedAndBeyondTheEndIsSilent) {
-  ModuleSpec m = Rows({C(kC4, 1, 0, 0x9, 0x04), C(kC4, 1, 0, 0x9, 0x00), C(kC4, 1, 0, 0x9, 0x50)}, 1);
+  TestModule m = Rows({C(kC4, 1, 0, 0x9, 0x04), C(kC4, 1, 0, 0x9, 0x00), C(kC4, 1, 0, 0x9, 0x50)}, 1);
   m.instruments[0].samples[0].frames.assign(5000, 1000);
   xm::Player p;
   ASSERT_TRUE(Load(p, m));
@@ -368,7 +368,7 @@ TEST(MusicChannelEffects, SampleOffsetIsRememberedAndBeyondTheEndIsSilent) {
 }
 
 TEST(MusicChannelEffects, InstrumentAloneRestoresTheSampleVolumeAndPanning) {
-  ModuleSpec m = Rows({C(kC4, 1, 0x20, 0x8, 0x10), C(0, 1)}, 1);
+  TestModule m = Rows({C(kC4, 1, 0x20, 0x8, 0x10), C(0, 1)}, 1);
   m.instruments[0].samples[0].volume = 48;
   m.instruments[0].samples[0].panning = 200;
   xm::Player p;

@@ -12,8 +12,8 @@ namespace {
 
 using namespace xmtest;
 
-xm::Module LoadSpec(const ModuleSpec& spec) {
-  const std::vector<uint8_t> image = Build(spec);
+xm::Module LoadBuilt(const TestModule& tune) {
+  const std::vector<uint8_t> image = Build(tune);
   xm::Module m;
   std::string error;
   EXPECT_TRUE(xm::LoadModule(image.data(), image.size(), &m, &error)) << error;
@@ -45,18 +45,18 @@ size_t InstrumentAt(const std::vector<uint8_t>& d) {
 }
 
 TEST(MusicLoader, ReadsTheHeaderPatternsAndInstruments) {
-  ModuleSpec spec;
-  spec.channels = 3;
-  spec.speed = 5;
-  spec.tempo = 162;
-  spec.linear = false;
-  spec.orders = {0, 1, 0};
-  spec.restart = 1;
-  spec.patterns.push_back(PatternSpec{16, {}});
-  spec.Set(1, 15, 2, C(97, 3, 0x40, 0xF, 0x20));
-  spec.instruments[0].volume = {{{0, 64}, {10, 80}}, 1 | 2, 1, 0, 0};
-  spec.instruments[0].fadeout = 777;
-  const xm::Module m = LoadSpec(spec);
+  TestModule tune;
+  tune.channels = 3;
+  tune.speed = 5;
+  tune.tempo = 162;
+  tune.linear = false;
+  tune.orders = {0, 1, 0};
+  tune.restart = 1;
+  tune.patterns.push_back(TestPattern{16, {}});
+  tune.Set(1, 15, 2, C(97, 3, 0x40, 0xF, 0x20));
+  tune.instruments[0].volume = {{{0, 64}, {10, 80}}, 1 | 2, 1, 0, 0};
+  tune.instruments[0].fadeout = 777;
+  const xm::Module m = LoadBuilt(tune);
   EXPECT_EQ(m.name, "test");
   EXPECT_EQ(m.channels, 3);
   EXPECT_EQ(m.speed, 5);
@@ -76,13 +76,13 @@ TEST(MusicLoader, ReadsTheHeaderPatternsAndInstruments) {
 }
 
 TEST(MusicLoader, DecodesDeltaSamplesOfBothWidths) {
-  ModuleSpec spec;
-  SampleSpec wide, narrow;
+  TestModule tune;
+  TestSample wide, narrow;
   wide.frames = {0, 1000, -2000, 32767, -32768, 5};
   narrow.frames = {0, 256, -512, 127 * 256, -128 * 256};
   narrow.sixteenBit = false;
-  spec.instruments[0].samples = {wide, narrow};
-  const xm::Module m = LoadSpec(spec);
+  tune.instruments[0].samples = {wide, narrow};
+  const xm::Module m = LoadBuilt(tune);
   const auto& s = m.instruments[0].samples;
   EXPECT_EQ(std::vector<int16_t>(s[0].data.begin(), s[0].data.begin() + 6), wide.frames);
   EXPECT_EQ(std::vector<int16_t>(s[1].data.begin(), s[1].data.begin() + 5), narrow.frames);
@@ -91,8 +91,8 @@ TEST(MusicLoader, DecodesDeltaSamplesOfBothWidths) {
 }
 
 TEST(MusicLoader, LaysOutLoopsForTheMixer) {
-  ModuleSpec spec;
-  SampleSpec forward, pingPong, overlong, outside, empty;
+  TestModule tune;
+  TestSample forward, pingPong, overlong, outside, empty;
   forward.frames = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   forward.loopType = 1;
   forward.loopStart = 2;
@@ -106,8 +106,8 @@ TEST(MusicLoader, LaysOutLoopsForTheMixer) {
   outside.loopStart = 12;
   empty = forward;
   empty.loopLength = 0;
-  spec.instruments[0].samples = {forward, pingPong, overlong, outside, empty};
-  const xm::Module m = LoadSpec(spec);
+  tune.instruments[0].samples = {forward, pingPong, overlong, outside, empty};
+  const xm::Module m = LoadBuilt(tune);
   const auto& s = m.instruments[0].samples;
   using D = std::vector<int16_t>;
   // The loop's end, then two guard frames from its start.
@@ -123,7 +123,7 @@ TEST(MusicLoader, LaysOutLoopsForTheMixer) {
 }
 
 TEST(MusicLoader, RefusesForeignAndDamagedHeaders) {
-  const std::vector<uint8_t> good = Build(ModuleSpec{});
+  const std::vector<uint8_t> good = Build(TestModule{});
   xm::Module m;
   std::string error;
   EXPECT_FALSE(xm::LoadModule(nullptr, 0, &m, &error));
@@ -165,10 +165,10 @@ TEST(MusicLoader, RefusesForeignAndDamagedHeaders) {
 }
 
 TEST(MusicLoader, EveryTruncationFailsCleanlyUntilTheSampleData) {
-  ModuleSpec spec;
-  spec.instruments.push_back(InstrumentSpec{});
-  spec.Set(0, 0, 0, C(49, 1, 0x40, 0xA, 0x0F));
-  const std::vector<uint8_t> good = Build(spec);
+  TestModule tune;
+  tune.instruments.push_back(TestInstrument{});
+  tune.Set(0, 0, 0, C(49, 1, 0x40, 0xA, 0x0F));
+  const std::vector<uint8_t> good = Build(tune);
   const size_t lastSampleData = good.size() - 2000;  // the second instrument's 1000 16-bit frames
   for (size_t n = 0; n < good.size(); n += (n < lastSampleData ? 1 : 97)) {
     xm::Module m;
@@ -182,13 +182,13 @@ TEST(MusicLoader, EveryTruncationFailsCleanlyUntilTheSampleData) {
 }
 
 TEST(MusicLoader, RandomDamageNeverHurtsLoadingOrPlaying) {
-  ModuleSpec spec;
-  spec.channels = 2;
-  spec.instruments[0].volume = {{{0, 64}, {4, 20}, {9, 40}}, 7, 1, 0, 2};
-  spec.instruments[0].samples[0].loopType = 2;
-  spec.instruments[0].samples[0].loopLength = 400;
-  spec.Set(0, 0, 0, C(49, 1, 0x40, 0x4, 0x37)).Set(0, 1, 1, C(60, 1, 0xF3, 0xE, 0x61));
-  const std::vector<uint8_t> good = Build(spec);
+  TestModule tune;
+  tune.channels = 2;
+  tune.instruments[0].volume = {{{0, 64}, {4, 20}, {9, 40}}, 7, 1, 0, 2};
+  tune.instruments[0].samples[0].loopType = 2;
+  tune.instruments[0].samples[0].loopLength = 400;
+  tune.Set(0, 0, 0, C(49, 1, 0x40, 0x4, 0x37)).Set(0, 1, 1, C(60, 1, 0xF3, 0xE, 0x61));
+  const std::vector<uint8_t> good = Build(tune);
   std::mt19937 random(7);
   std::vector<float> out(2 * 2048);
   int loaded = 0;

@@ -15,15 +15,15 @@ uint64_t StepOf(int frequency) {
   return (uint64_t(frequency / 44100) << 32) + (uint64_t(frequency % 44100) << 32) / 44100;
 }
 
-xm::Channel FirstTick(ModuleSpec m) {
+xm::Channel FirstTick(TestModule m) {
   xm::Player p;
   EXPECT_TRUE(Load(p, m));
   p.StepTick();
   return p.channel(0);
 }
 
-ModuleSpec OneNote(xm::Cell cell) {
-  ModuleSpec m;
+TestModule OneNote(xm::Cell cell) {
+  TestModule m;
   m.Set(0, 0, 0, cell);
   return m;
 }
@@ -38,14 +38,14 @@ TEST(MusicMixer, FrequencyFromEitherTableAndTheStepThroughTheSample) {
   c = FirstTick(OneNote(C(kC4 + 7, 1)));  // 8363 x 2^(7/12) = 12529.5
   EXPECT_EQ(c.frequency, 12530);
 
-  ModuleSpec amiga = OneNote(C(kC4 + 12, 1));
+  TestModule amiga = OneNote(C(kC4 + 12, 1));
   amiga.linear = false;
   c = FirstTick(amiga);
   EXPECT_EQ(c.finalPeriod, 856);
   EXPECT_EQ(c.frequency, 14317056 / 856);
 
   // Sliding far down the scale stops at 100 Hz.
-  ModuleSpec low;
+  TestModule low;
   low.speed = 31;
   low.Set(0, 0, 0, C(1, 1, 0, 0x2, 0xFF));
   xm::Player p;
@@ -72,7 +72,7 @@ TEST(MusicMixer, GainSplitsByPanning) {
 
 TEST(MusicMixer, RampsGainsOver128FramesAndInterpolatesLinearly) {
   // A rising line of samples: interpolation gives 10 x position exactly.
-  ModuleSpec m = OneNote(C(kC4, 1, 0, 0x8, 0x00));
+  TestModule m = OneNote(C(kC4, 1, 0, 0x8, 0x00));
   m.instruments[0].samples[0].frames.resize(3000);
   for (int i = 0; i < 3000; ++i) m.instruments[0].samples[0].frames[size_t(i)] = int16_t(10 * i);
   xm::Player p;
@@ -100,7 +100,7 @@ TEST(MusicMixer, RampsGainsOver128FramesAndInterpolatesLinearly) {
 }
 
 TEST(MusicMixer, ANewNoteFadesTheOldOneOutAndComesInFromSilence) {
-  ModuleSpec m;
+  TestModule m;
   m.speed = 1;
   m.Set(0, 0, 0, C(kC4, 1)).Set(0, 1, 0, C(kC4 + 12, 1));
   xm::Player p;
@@ -122,7 +122,7 @@ TEST(MusicMixer, TicksLastWholeFramesAt2Point5SecondsOverTheTempo) {
   EXPECT_EQ(xm::Player::TickFrames(32), 3445);
   EXPECT_EQ(xm::Player::TickFrames(255), 432);
 
-  ModuleSpec m;
+  TestModule m;
   m.speed = 1;
   m.tempo = 162;
   xm::Player p;
@@ -136,8 +136,8 @@ TEST(MusicMixer, TicksLastWholeFramesAt2Point5SecondsOverTheTempo) {
 }
 
 TEST(MusicMixer, PingPongLoopsPlayForwardAndBack) {
-  ModuleSpec m = OneNote(C(kC4 + 36, 1));  // 66904 Hz: 1.52 frames a step
-  SampleSpec& s = m.instruments[0].samples[0];
+  TestModule m = OneNote(C(kC4 + 36, 1));  // 66904 Hz: 1.52 frames a step
+  TestSample& s = m.instruments[0].samples[0];
   s.frames.resize(40);
   for (int i = 0; i < 40; ++i) s.frames[size_t(i)] = int16_t(100 * i);
   s.loopType = 2;

@@ -22,11 +22,11 @@ namespace headless = platform::headless;
 
 // A short looping tune on two channels.
 std::vector<uint8_t> Tune(int rows = 16) {
-  ModuleSpec m;
+  TestModule m;
   m.channels = 2;
   m.speed = 3;
   m.patterns[0].rows = rows;
-  SampleSpec& s = m.instruments[0].samples[0];
+  TestSample& s = m.instruments[0].samples[0];
   s.frames.resize(2000);
   for (int i = 0; i < 2000; ++i) s.frames[size_t(i)] = int16_t((i % 50) * 600 - 15000);
   s.loopType = 1;

@@ -25,7 +25,7 @@ TEST(MusicStress, TenThousandPlayAndStopCyclesWithTheDevicePlaying) {
   ASSERT_NE(stream, 0);
   // Cheap to render (long ticks, a short sample), so that the cycles, not
   // the mixing, take the time.
-  ModuleSpec m;
+  TestModule m;
   m.speed = 1;
   m.tempo = 32;
   m.patterns[0].rows = 8;

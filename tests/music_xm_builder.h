@@ -14,7 +14,7 @@
 
 namespace xmtest {
 
-struct SampleSpec {
+struct TestSample {
   std::vector<int16_t> frames = std::vector<int16_t>(1000, 8000);
   bool sixteenBit = true;
   int loopType = 0;  // 0 none, 1 forward, 2 ping-pong
@@ -22,36 +22,36 @@ struct SampleSpec {
   int volume = 64, finetune = 0, panning = 128, relativeNote = 0;
 };
 
-struct EnvelopeSpec {
+struct TestEnvelope {
   std::vector<std::pair<int, int>> points;  // (tick, value)
   int type = 0;                             // 1 on, 2 sustain, 4 loop
   int sustain = 0, loopStart = 0, loopEnd = 0;
 };
 
-struct InstrumentSpec {
-  std::vector<SampleSpec> samples = {SampleSpec{}};
+struct TestInstrument {
+  std::vector<TestSample> samples = {TestSample{}};
   uint8_t sampleMap[96] = {};
-  EnvelopeSpec volume, panning;
+  TestEnvelope volume, panning;
   int vibratoType = 0, vibratoSweep = 0, vibratoDepth = 0, vibratoRate = 0;
   int fadeout = 0;
 };
 
-struct PatternSpec {
+struct TestPattern {
   int rows = 64;
   std::vector<xm::Cell> cells;  // rows x channels, filled with empty cells on Build
 };
 
-struct ModuleSpec {
+struct TestModule {
   int channels = 1;
   bool linear = true;
   int speed = 6, tempo = 125, restart = 0;
   std::vector<int> orders = {0};
-  std::vector<PatternSpec> patterns = {PatternSpec{}};
-  std::vector<InstrumentSpec> instruments = {InstrumentSpec{}};
+  std::vector<TestPattern> patterns = {TestPattern{}};
+  std::vector<TestInstrument> instruments = {TestInstrument{}};
 
   // Puts a cell at row, channel of pattern p.
-  ModuleSpec& Set(int p, int row, int channel, xm::Cell cell) {
-    PatternSpec& pat = patterns[size_t(p)];
+  TestModule& Set(int p, int row, int channel, xm::Cell cell) {
+    TestPattern& pat = patterns[size_t(p)];
     pat.cells.resize(size_t(pat.rows) * size_t(channels));
     pat.cells[size_t(row) * size_t(channels) + size_t(channel)] = cell;
     return *this;
@@ -71,7 +71,7 @@ inline void PutText(std::vector<uint8_t>& out, const std::string& s, size_t n) {
 }
 
 // The module as an XM 0x0104 image (patterns packed, samples delta-coded).
-inline std::vector<uint8_t> Build(const ModuleSpec& m) {
+inline std::vector<uint8_t> Build(const TestModule& m) {
   std::vector<uint8_t> out;
   PutText(out, "Extended Module: ", 17);
   PutText(out, "test", 20);
@@ -89,7 +89,7 @@ inline std::vector<uint8_t> Build(const ModuleSpec& m) {
   Put16(out, uint32_t(m.tempo));
   for (int i = 0; i < 256; ++i) out.push_back(i < int(m.orders.size()) ? uint8_t(m.orders[size_t(i)]) : 0);
 
-  for (const PatternSpec& p : m.patterns) {
+  for (const TestPattern& p : m.patterns) {
     std::vector<xm::Cell> cells = p.cells;
     cells.resize(size_t(p.rows) * size_t(m.channels));
     std::vector<uint8_t> packed;
@@ -109,14 +109,14 @@ inline std::vector<uint8_t> Build(const ModuleSpec& m) {
     out.insert(out.end(), packed.begin(), packed.end());
   }
 
-  for (const InstrumentSpec& ins : m.instruments) {
+  for (const TestInstrument& ins : m.instruments) {
     Put32(out, 263);
     PutText(out, "instrument", 22);
     out.push_back(0);
     Put16(out, uint32_t(ins.samples.size()));
     Put32(out, 40);
     out.insert(out.end(), ins.sampleMap, ins.sampleMap + 96);
-    for (const EnvelopeSpec* e : {&ins.volume, &ins.panning}) {
+    for (const TestEnvelope* e : {&ins.volume, &ins.panning}) {
       for (size_t i = 0; i < 12; ++i) {
         Put16(out, i < e->points.size() ? uint32_t(e->points[i].first) : 0);
         Put16(out, i < e->points.size() ? uint32_t(e->points[i].second) : 0);
@@ -124,7 +124,7 @@ inline std::vector<uint8_t> Build(const ModuleSpec& m) {
     }
     out.push_back(uint8_t(ins.volume.points.size()));
     out.push_back(uint8_t(ins.panning.points.size()));
-    for (const EnvelopeSpec* e : {&ins.volume, &ins.panning}) {
+    for (const TestEnvelope* e : {&ins.volume, &ins.panning}) {
       out.push_back(uint8_t(e->sustain));
       out.push_back(uint8_t(e->loopStart));
       out.push_back(uint8_t(e->loopEnd));
@@ -137,7 +137,7 @@ inline std::vector<uint8_t> Build(const ModuleSpec& m) {
     out.push_back(uint8_t(ins.vibratoRate));
     Put16(out, uint32_t(ins.fadeout));
     PutText(out, "", 22);
-    for (const SampleSpec& s : ins.samples) {
+    for (const TestSample& s : ins.samples) {
       const uint32_t width = s.sixteenBit ? 2 : 1;
       Put32(out, uint32_t(s.frames.size()) * width);
       Put32(out, uint32_t(s.loopStart) * width);
@@ -150,7 +150,7 @@ inline std::vector<uint8_t> Build(const ModuleSpec& m) {
       out.push_back(0);
       PutText(out, "sample", 22);
     }
-    for (const SampleSpec& s : ins.samples) {
+    for (const TestSample& s : ins.samples) {
       int32_t previous = 0;
       for (int16_t f : s.frames) {
         if (s.sixteenBit) {
@@ -175,7 +175,7 @@ inline xm::Cell C(int note, int instrument = 0, int volume = 0, int effect = 0, 
 constexpr int kC4 = 49;  // C-4: the sample's own pitch
 
 // Loads the module into player; fails the test when it does not load.
-inline bool Load(xm::Player& player, const ModuleSpec& m) {
+inline bool Load(xm::Player& player, const TestModule& m) {
   const std::vector<uint8_t> image = Build(m);
   std::string error;
   const bool ok = player.Load(image.data(), image.size(), &error);
