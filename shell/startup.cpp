@@ -7,6 +7,7 @@
 //-----------------------------------------------------------------------------
 #include "audio/music.h"
 #include "audio/sound.h"
+#include "input/game_input.h"
 #include "input/input.h"
 #include "levels/level_progression.h"
 #include "levels/random.h"
@@ -52,6 +53,7 @@ StartUpResult StartUp() {
   // Every variable of the game starts from its initial value.
   shell = Shell{};
   input = InputState{};
+  gameInput = GameInput{};
   world = World{};
   settings = Settings{};
   rng = Rng{};
