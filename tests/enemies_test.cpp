@@ -20,85 +20,61 @@ class Enemies : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { BuildStartUpTables(); }
   void SetUp() override {
-    world = World{};
     RandomSeed(5);
     BuildGameTables();
-    world.levelSettings.creatureFireTimer = 1000;  // nothing fires unless a test says so
+    world = World{.levelSettings = {.creatureFireTimer = 1000}};  // nothing fires unless a test says so
   }
 };
 
-template <typename Record>
-std::vector<Record> All(const EntityList<Record>& list) {
-  std::vector<Record> all;
-  list.ForEach([&](const Record& r) { all.push_back(r); });
-  return all;
-}
+// Every record of a list, or one field of each, front to back.
+template <typename R>
+auto All(const EntityList<R>& l) { std::vector<R> v; l.ForEach([&](const R& r) { v.push_back(r); }); return v; }
+template <typename R>
+Ints Field(const EntityList<R>& l, int32_t R::*f) { Ints v; for (const R& r : All(l)) v.push_back(r.*f); return v; }
 
-// One field of every record, front to back.
-template <typename Record>
-Ints Field(const EntityList<Record>& list, int32_t Record::*field) {
-  Ints values;
-  list.ForEach([&](const Record& r) { values.push_back(r.*field); });
-  return values;
-}
+void UpdateEnemies() { UpdateCarriers(); UpdateCreatures(); UpdatePods(); UpdateEnemyBullets(); UpdateSwarmers(); }
 
-// A wanderer in its first frames: it coasts, neither steering nor drawing.
-Creature Coaster(int32_t x, int32_t y, int32_t type, int32_t vy = 0) {
+Creature Coaster(int32_t x, int32_t y, int32_t type, int32_t vy = 0) {  // a wanderer coasting in its first frames
   return Creature{.x = x, .y = y, .vy = vy, .steerTimer = 1000, .creatureType = type};
 }
 
-TEST_F(Enemies, CarrierLaunchesOncePerIntervalOfItsLaunchHalfWhileItBobs) {
-  world.Carriers.Add() = Carrier{.baseY = 0x6000, .launchCountdown = 1, .launchInterval = 40,
-                                 .creatureType = 3};
-  Ints launchesAt;  // launch-half frames so far, at each launch
-  int32_t halfFrames = 0;
-  Ints ys;
-  for (int frame = 0; frame < 600; ++frame) {
+TEST_F(Enemies, CarrierLaunchesOncePerIntervalOfItsLaunchHalfNearTheScreenWhileItBobs) {
+  world.Carriers.Add() = Carrier{.baseY = 0x6000, .launchCountdown = 1, .launchInterval = 40, .creatureType = 3};
+  Ints launchesAt, ys;  // launch-half frames so far, at each launch; y in every frame
+  for (int frame = 0, halfFrames = 0; frame < 600; ++frame) {
     const int32_t before = world.Creatures.Size();
     world.sound.sfxLaunch = 0;
     UpdateCarriers();
-    const Carrier c = All(world.Carriers)[0];
-    halfFrames += (c.phase & 128) != 0;
-    ys.push_back(c.y);
+    halfFrames += (All(world.Carriers)[0].phase & 128) != 0;
+    ys.push_back(All(world.Carriers)[0].y);
     EXPECT_EQ(world.Creatures.Size() != before, world.sound.sfxLaunch == 1);
     if (world.Creatures.Size() != before) launchesAt.push_back(halfFrames);
   }
   EXPECT_EQ(launchesAt, (Ints{1, 41, 81, 121, 161, 201, 241, 281}));
-  // It bobs 28 pixels each way about a centre 4 pixels below baseY.
-  EXPECT_EQ(*std::min_element(ys.begin(), ys.end()), 0x6400 - 2 * 3584);
-  EXPECT_EQ(*std::max_element(ys.begin(), ys.end()), 0x6400 + 2 * 3584);
-
-  // Nothing counts down from 176 pixels left of the screen or 128 right of it.
-  world = World{};
-  for (int32_t x : {-0xB000, -0xAFFF, 0x17FFF, 0x18000}) {
-    world.Carriers.Add() = Carrier{.x = x, .phase = 125, .launchCountdown = 1, .creatureType = 1};
-  }
+  const auto [lowest, highest] = std::ranges::minmax(ys);  // 28 pixels each way about 4 pixels below baseY
+  EXPECT_EQ((Ints{lowest, highest}), (Ints{0x6400 - 2 * 3584, 0x6400 + 2 * 3584}));
+  ClearAllEntities();  // nothing counts down from 176 pixels left of the screen or 128 right of it
+  const Carrier due{.phase = 125, .launchCountdown = 1, .creatureType = 1};
+  for (int32_t x : {-0xB000, -0xAFFF, 0x17FFF, 0x18000}) (world.Carriers.Add() = due).x = x;
   UpdateCarriers();
   EXPECT_EQ(Field(world.Carriers, &Carrier::launchCountdown), (Ints{1, 0, 0, 1}));
-}
-
-TEST_F(Enemies, LaunchedCreatureHeadsTheCarriersWayAndAStillCarrierCountsAsLeft) {
-  world.game.scrollSpeed = 0x100;
+  world.game.scrollSpeed = 0x100;  // a creature leaves heading the carrier's way; a still one counts as heading left
   for (int32_t vx : {-0x120, 0, 0x120}) {
-    world.Creatures.Clear();
-    world.Carriers.Clear();
-    world.Carriers.Add() = Carrier{.x = 0x2000, .baseY = 0x5000, .vx = vx, .phase = 125,
-                                   .launchCountdown = 1, .launchInterval = 40, .creatureType = 6};
+    ClearAllEntities();
+    world.Carriers.Add() = Carrier{.x = 0x2000, .baseY = 0x5000, .vx = vx, .phase = 125, .launchCountdown = 1,
+                                   .launchInterval = 40, .creatureType = 6};
     UpdateCarriers();
     const Carrier c = All(world.Carriers)[0];
-    EXPECT_EQ(c.launchCountdown, 40);
     const int32_t x = 0x2000 + vx - 0x100 + 0x1000;
-    const Creature expected{.x = x, .y = c.y, .vx = vx, .vy = 0x180, .ax = 64, .ay = 32,
-                            .maxVX = std::abs(vx), .maxVY = 0x180, .dirX = vx > 0, .dirY = 1,
-                            .targetX = x, .targetY = c.y, .steerTimer = 16, .steerPeriod = 12,
-                            .creatureType = 6};
+    const Creature expected{.x = x, .y = c.y, .vx = vx, .vy = 0x180, .ax = 64, .ay = 32, .maxVX = std::abs(vx),
+                            .maxVY = 0x180, .dirX = vx > 0, .dirY = 1, .targetX = x, .targetY = c.y, .steerTimer = 16,
+                            .steerPeriod = 12, .creatureType = 6};
     EXPECT_EQ(All(world.Creatures), std::vector<Creature>{expected}) << "carrier vx " << vx;
   }
 }
 
-TEST_F(Enemies, SharedFireTimerGoesToTheFirstCreatureOnScreenWhenItRunsOut) {
-  world.levelSettings.creatureFireInterval = 300;
-  world.levelSettings.creatureFireTimer = 0;
+TEST_F(Enemies, CreaturesShareTheFireTimerFireFansByTypeStopAtTheGroundAndStepTheCursorPerDraw) {
+  world.levelSettings = {.creatureFireTimer = 0, .creatureFireInterval = 300};
   for (int32_t x : {0x20000, 0x3000, 0x5000, 0x7000}) world.Creatures.Add() = Coaster(x, 0x4000, 1);
   UpdateCreatures();  // the one off screen neither fires nor counts
   EXPECT_EQ(Field(world.EnemyBullets, &EnemyBullet::x), (Ints{0x3000 + 0x600}));
@@ -107,49 +83,35 @@ TEST_F(Enemies, SharedFireTimerGoesToTheFirstCreatureOnScreenWhenItRunsOut) {
   world.levelSettings.creatureFireTimer = 2;  // counted down twice, then the third fires
   UpdateCreatures();
   EXPECT_EQ(Field(world.EnemyBullets, &EnemyBullet::x), (Ints{0x7000 + 0x600}));
-}
-
-TEST_F(Enemies, CreatureFansHaveOneThreeOrFiveBulletsByType) {
-  world.game.playerX = 0x7000;  // straight ahead: aim 0
-  world.game.playerY = 0x6000;
+  // Pushed against the ground a creature stays there, keeping its speed.
+  ClearAllEntities();
+  world.Creatures.Add() = Coaster(0x3000, 0xD700, 1, 0x300);
+  for (int frame = 0; frame < 2; ++frame) UpdateCreatures();
+  EXPECT_EQ((Ints{All(world.Creatures)[0].y, All(world.Creatures)[0].vy}), (Ints{0xD800, 0x300}));
+  // Fans: aimed at the ship (angle 0 here), a bullet either side from type 5, another pair outside from type 9.
+  world.game = GameState{.playerX = 0x7000, .playerY = 0x6000, .level = 1};
   world.levelSettings.bulletSpeedRow = 2;
+  std::vector<EnemyBullet> fan;
+  for (int32_t a : {0, 248, 8, 240, 16}) fan.push_back({0x3600, 0x6600, SpeedCircle[2][a][0], SpeedCircle[2][a][1]});
   for (int32_t type = 1; type <= 12; ++type) {
-    world.EnemyBullets.Clear();
-    world.Creatures.Clear();
+    ClearAllEntities();
     world.levelSettings.creatureFireTimer = 0;
     world.Creatures.Add() = Coaster(0x3000, 0x6000, type);
     UpdateCreatures();
-    std::vector<EnemyBullet> expected;
-    for (int32_t a : {0, 248, 8, 240, 16}) {
-      expected.push_back({0x3600, 0x6600, SpeedCircle[2][a][0], SpeedCircle[2][a][1]});
-    }
-    expected.resize(type > 8 ? 5 : type > 4 ? 3 : 1);
-    EXPECT_EQ(All(world.EnemyBullets), expected) << "type " << type;
+    EXPECT_EQ(All(world.EnemyBullets), std::vector(fan.begin(), fan.begin() + (type > 8 ? 5 : type > 4 ? 3 : 1)))
+        << "type " << type;
   }
-}
-
-TEST_F(Enemies, CreaturePushedAgainstTheGroundStaysThereKeepingItsSpeed) {
-  world.Creatures.Add() = Coaster(0x3000, 0xD700, 1, 0x300);
-  UpdateCreatures();
-  UpdateCreatures();
-  EXPECT_EQ(All(world.Creatures)[0].y, 0xD800);
-  EXPECT_EQ(All(world.Creatures)[0].vy, 0x300);
-}
-
-// A homing creature's decision draws two limits and leaves the velocity for a
-// frame; a wanderer draws only for an axis whose target it has passed, and
-// still accelerates the old way in that frame.
-TEST_F(Enemies, SteeringStepsTheTableCursorOncePerDraw) {
-  world.game.playerX = 0x8000;
-  world.game.playerY = 0x4000;
-  world.levelSettings.tableCursor = 2046;
+  // Each draw steps the cursor. A homing creature's decision draws two limits and leaves the velocity for a frame;
+  // a wanderer draws only for an axis whose target it has passed, and still accelerates the old way in that frame.
+  world = World{.game = {.playerX = 0x8000, .playerY = 0x4000, .level = 1},
+                .levelSettings = {.creatureFireTimer = 1000, .tableCursor = 2046}};
   WanderX[0] = 0x9000;  // beyond the wanderer: its new direction is +x
   CreatureSpeeds[3][0][1] = 0x200;
-  world.Creatures.Add() = Creature{.x = 0x3000, .y = 0x8000, .vx = 0x50, .vy = -0x30, .ax = 18,
-                                   .ay = 18, .steerPeriod = 6, .creatureType = 4};
-  world.Creatures.Add() = Creature{.x = 0x3000, .y = 0x5000, .vx = -0x100, .vy = 0x1F0, .ax = 32,
-                                   .ay = 40, .maxVX = 0x300, .maxVY = 0x200, .dirX = 0, .dirY = 1,
-                                   .targetX = 0x4000, .targetY = 0x8000, .creatureType = 3};
+  world.Creatures.Add() = Creature{.x = 0x3000, .y = 0x8000, .vx = 0x50, .vy = -0x30, .ax = 18, .ay = 18,
+                                   .steerPeriod = 6, .creatureType = 4};
+  world.Creatures.Add() = Creature{.x = 0x3000, .y = 0x5000, .vx = -0x100, .vy = 0x1F0, .ax = 32, .ay = 40,
+                                   .maxVX = 0x300, .maxVY = 0x200, .dirX = 0, .dirY = 1, .targetX = 0x4000,
+                                   .targetY = 0x8000, .creatureType = 3};
   UpdateCreatures();
   const std::vector<Creature> c = All(world.Creatures);  // the homing one, the wanderer
   EXPECT_EQ(world.levelSettings.tableCursor, 1);               // 2047, 0, then 1
@@ -159,60 +121,46 @@ TEST_F(Enemies, SteeringStepsTheTableCursorOncePerDraw) {
             (Ints{0x9000, 1, 0x200, -0x120, 0x8000, 0x200}));
 }
 
-TEST_F(Enemies, HuntersFromAWaveRetargetAtOnceOrAfterTheirWait) {
-  for (int32_t wait : {0, 8}) {
-    world.Swarmers.Add() = Swarmer{.swarmerType = HunterSwarmer, .x = 0x40000, .y = 0x6D00,
-                                   .targetVX = 0x640, .retargetTimer = wait};
-  }
-  Ints first, second;
+TEST_F(Enemies, SwarmersRetargetInTheirTimeSwingAroundTheTargetAndHuntersShareTheFireTimer) {
+  const Swarmer hunter{.swarmerType = HunterSwarmer, .x = 0x40000, .y = 0x6D00, .targetVX = 0x640};  // from a wave
+  for (int32_t wait : {0, 8}) (world.Swarmers.Add() = hunter).retargetTimer = wait;
+  Ints atOnce, afterWait;
   for (int frame = 0; frame < 10; ++frame) {
     UpdateSwarmers();
-    first.push_back(Field(world.Swarmers, &Swarmer::vx)[0]);
-    second.push_back(Field(world.Swarmers, &Swarmer::vx)[1]);
+    atOnce.push_back(Field(world.Swarmers, &Swarmer::vx)[0]);
+    afterWait.push_back(Field(world.Swarmers, &Swarmer::vx)[1]);
   }
-  // The first turns back towards the screen at once. The second speeds up
-  // towards 0x640 for 8 frames, keeps its speed in the frame it retargets
-  // (by then wrapped to the far left) and heads back the other way.
-  EXPECT_EQ(first, (Ints{0, -0x80, -0x100, -0x180, -0x200, -0x280, -0x300, -0x380, -0x400, -0x480}));
-  EXPECT_EQ(second, (Ints{0x80, 0x100, 0x180, 0x200, 0x280, 0x300, 0x380, 0x400, 0x400, 0x480}));
-}
-
-TEST_F(Enemies, OvershootingStepsSwingAroundTheTarget) {
-  world.levelSettings.swarmAccel = 0x80;
-  for (int32_t type : {PlainSwarmer, HunterSwarmer}) {
-    world.Swarmers.Add() = Swarmer{.swarmerType = type, .targetVY = 0x50, .retargetTimer = 9};
-  }
+  // The first hunter from the wave turns back towards the screen at once. The second speeds up towards 0x640 for
+  // 8 frames, keeps its speed in the frame it retargets (by then wrapped to the far left) and heads back.
+  EXPECT_EQ(atOnce, (Ints{0, -0x80, -0x100, -0x180, -0x200, -0x280, -0x300, -0x380, -0x400, -0x480}));
+  EXPECT_EQ(afterWait, (Ints{0x80, 0x100, 0x180, 0x200, 0x280, 0x300, 0x380, 0x400, 0x400, 0x480}));
+  world = World{.levelSettings = {.swarmAccel = 0x80}};
+  world.Swarmers.Add() = Swarmer{.swarmerType = PlainSwarmer, .targetVY = 0x50, .retargetTimer = 9};
+  world.Swarmers.Add() = Swarmer{.swarmerType = HunterSwarmer, .targetVY = 0x50, .retargetTimer = 9};
   Ints vy;  // plain, hunter, plain, hunter, ...
   for (int frame = 0; frame < 3; ++frame) {
     UpdateSwarmers();
     for (int32_t v : Field(world.Swarmers, &Swarmer::vy)) vy.push_back(v);
   }
-  EXPECT_EQ(vy, (Ints{0x80, 0x40, 0, 0x80, 0x80, 0x40}));
-}
-
-TEST_F(Enemies, HuntersFireTimerWaitsAtZeroForTheNextDueHunterAndAimsAreClamped) {
-  world.game.playerX = 0x8000;  // straight ahead of the first hunter
-  world.game.playerY = 0x6000;
-  world.levelSettings.tableCursor = 10;
+  EXPECT_EQ(vy, (Ints{0x80, 0x40, 0, 0x80, 0x80, 0x40}));  // overshooting steps swing around the target
+  // The hunters' fire timer waits at 0 for the next hunter due near the screen.
+  world = World{.game = {.playerX = 0x8000, .playerY = 0x6000, .level = 1}, .levelSettings = {.tableCursor = 10}};
   AimJitter[12] = -7;
   const int32_t hunters[][2] = {{0x2000, 1}, {0x30000, 0}, {0x4000, 1}, {0x6000, 1}};  // x, retargetTimer
-  for (auto [x, wait] : hunters) {
-    world.Swarmers.Add() = Swarmer{.swarmerType = HunterSwarmer, .x = x, .y = 0x6000, .retargetTimer = wait};
-  }
+  for (auto [x, wait] : hunters) world.Swarmers.Add() = Swarmer{HunterSwarmer, x, 0x6000, 0, 0, 0, 0, wait};
   UpdateSwarmers();  // only the far hunter is due
-  EXPECT_TRUE(world.EnemyBullets.Empty());
-  EXPECT_EQ(world.levelSettings.hunterFireTimer, 0);
+  EXPECT_EQ((Ints{world.EnemyBullets.Size(), world.levelSettings.hunterFireTimer}), (Ints{0, 0}));
   UpdateSwarmers();  // the first due fires and reloads; the next two count down
-  EXPECT_EQ(All(world.EnemyBullets), (std::vector<EnemyBullet>{{0x2200, 0x6300, 832, 0}}));
-  EXPECT_EQ(world.levelSettings.hunterFireTimer, 6);
+  EXPECT_EQ(All(world.EnemyBullets), (std::vector<EnemyBullet>{{0x2200, 0x6300, 832, 0}}));  // straight ahead
   const Swarmer first = All(world.Swarmers)[0];
-  EXPECT_EQ((Ints{first.targetVX, first.targetVY}), (Ints{HunterCircle[249][0], HunterCircle[249][1]}));
+  EXPECT_EQ((Ints{world.levelSettings.hunterFireTimer, first.targetVX, first.targetVY}),
+            (Ints{6, HunterCircle[249][0], HunterCircle[249][1]}));
   // Swarmers far away aim as if the ship were within the direction table's reach.
   EXPECT_EQ(AimAtShip(0x8000 - 0x30000, 0xE000), AimAtShip(0x8000 - 0x10000, 0xE000));
   EXPECT_EQ(AimAtShip(0x8000 + 0x30000, -0x30000), AimAtShip(0x8000 + 0x10000, -0x10000));
 }
 
-TEST_F(Enemies, PodsDrawOnceEachAndStayInTheBandNoOtherEnemyDraws) {
+TEST_F(Enemies, PodsAloneDrawOnceEachAndStayInTheBandTheOthersWrapOnlyBeyondHalfAWorldAndBulletsVanish) {
   world.Pods.Add() = Pod{.x = 0x5000, .y = 0, .heading = 192, .podType = PlainPod};  // heading up
   for (int32_t x : {0x1000, 0x2000}) world.Pods.Add() = Pod{.x = x, .y = 0x5000, .podType = RingPod};
   world.Carriers.Add() = Carrier{.phase = 125, .launchCountdown = 1, .creatureType = 3};
@@ -221,20 +169,32 @@ TEST_F(Enemies, PodsDrawOnceEachAndStayInTheBandNoOtherEnemyDraws) {
   const Rng before = rng;
   for (int i = 0; i < 3; ++i) Random(48);
   const Rng expected = std::exchange(rng, before);
-  UpdateCarriers();
-  UpdateCreatures();
-  UpdatePods();
-  UpdateEnemyBullets();
-  UpdateSwarmers();
+  UpdateEnemies();
   EXPECT_EQ(rng, expected);
-  EXPECT_EQ(world.levelSettings.tableCursor, 2);  // the wanderer's passed x, the swarmer
-  EXPECT_EQ(All(world.Pods)[0].y, 0);
-}
-
-TEST_F(Enemies, BulletsVanishOnlyBeyondTheAreaRoundTheScreen) {
-  world.game.scrollSpeed = 0x100;
+  EXPECT_EQ((Ints{world.levelSettings.tableCursor, All(world.Pods)[0].y}), (Ints{2, 0}));  // a wanderer's x, a swarmer
+  // Every kind wraps only beyond half a world, creatures taking their target along (x moved, then wrapped).
+  const int32_t cases[][2] = {{0x40000, 0x40000}, {0x40001, -0x3FFFF}, {-0x40000, -0x40000}, {-0x40001, 0x3FFFF}};
+  for (auto [moved, wrapped] : cases) {
+    world = World{.game = {.scrollSpeed = 0x100, .level = 1}};
+    world.Carriers.Add() = Carrier{.x = moved + 0x100};
+    world.Creatures.Add() = Coaster(moved + 0x100, 0, 1);
+    world.Creatures.Current()->targetX = 0x1234;
+    world.Swarmers.Add() = Swarmer{.swarmerType = PlainSwarmer, .x = moved + 0x100, .retargetTimer = 9};
+    const Rng saved = rng;
+    const int32_t turn = Random(48) - 24;
+    rng = saved;
+    // The pod turns to heading 100, where an x part of -445 moves it 112 units left (the shift rounds down).
+    world.Pods.Add() = Pod{.x = moved + 0x100 + 112, .heading = (100 - turn) & 255};
+    UpdateEnemies();
+    const Creature c = All(world.Creatures)[0];
+    EXPECT_EQ((Ints{All(world.Carriers)[0].x, c.x, All(world.Swarmers)[0].x, All(world.Pods)[0].x}),
+              (Ints{wrapped, wrapped, wrapped, wrapped}));
+    EXPECT_EQ(c.targetX, 0x1234 - 0x100 + wrapped - moved);
+  }
+  // Bullets are not wrapped: they vanish only beyond the area round the screen.
+  world = World{.game = {.scrollSpeed = 0x100, .level = 1}};
   const int32_t edges[][2] = {{-0x4000, 0}, {-0x4001, 0}, {0x14000, 0}, {0x14001, 0},
-                              {0, -0x400}, {0, -0x401}, {0, 0xE000}, {0, 0xE001}};
+                              {0, -0x400},  {0, -0x401},  {0, 0xE000},  {0, 0xE001}};
   for (auto [x, y] : edges) AddEnemyBullet(x - 0x10 + 0x100, y - 0x20, 0x10, 0x20);
   UpdateEnemyBullets();
   EXPECT_EQ(Field(world.EnemyBullets, &EnemyBullet::x), (Ints{-0x4000, 0x14000, 0, 0}));
@@ -243,45 +203,17 @@ TEST_F(Enemies, BulletsVanishOnlyBeyondTheAreaRoundTheScreen) {
 
 TEST_F(Enemies, BulletRingsFireEvenlyFromAngleZero) {
   struct Ring { int32_t pattern, angles, firstRow, lastRow, step; };
-  for (const Ring& r : {Ring{1, 8, 0, 0, 32}, {2, 8, 1, 1, 32}, {3, 8, 2, 2, 32}, {4, 12, 2, 2, 21},
-                        {5, 16, 1, 1, 16}, {6, 16, 2, 2, 16}, {7, 12, 1, 2, 21}, {8, 16, 1, 2, 16},
-                        {0, 0, 0, 0, 0}, {9, 0, 0, 0, 0}}) {
+  for (const Ring& r : {Ring{1, 8, 0, 0, 32}, {2, 8, 1, 1, 32}, {3, 8, 2, 2, 32}, {4, 12, 2, 2, 21}, {5, 16, 1, 1, 16},
+                        {6, 16, 2, 2, 16}, {7, 12, 1, 2, 21}, {8, 16, 1, 2, 16}, {0, 0, 0, 0, 0}, {9, 0, 0, 0, 0}}) {
     world.EnemyBullets.Clear();
     FireBulletRing(r.pattern, 0x4000, 0x5000);
     std::vector<EnemyBullet> expected;
     for (int32_t i = 0; i < r.angles; ++i) {
       for (int32_t row = r.firstRow; row <= r.lastRow; ++row) {
-        const int32_t* v = SpeedCircle[row][i * r.step];
-        expected.push_back({0x4000, 0x5000, v[0], v[1]});
+        expected.push_back({0x4000, 0x5000, SpeedCircle[row][i * r.step][0], SpeedCircle[row][i * r.step][1]});
       }
     }
     EXPECT_EQ(All(world.EnemyBullets), expected) << "pattern " << r.pattern;
-  }
-}
-
-TEST_F(Enemies, EveryKindWrapsOnlyBeyondHalfAWorldCreaturesTakingTheirTarget) {
-  const int32_t cases[][2] = {{0x40000, 0x40000}, {0x40001, -0x3FFFF},  // x after the motion, after the wrap
-                              {-0x40000, -0x40000}, {-0x40001, 0x3FFFF}};
-  for (auto [moved, wrapped] : cases) {
-    world = World{};
-    world.game.scrollSpeed = 0x100;
-    world.Carriers.Add() = Carrier{.x = moved + 0x100};
-    world.Creatures.Add() = Coaster(moved + 0x100, 0, 1);
-    world.Creatures.Current()->targetX = 0x1234;
-    world.Swarmers.Add() = Swarmer{.swarmerType = PlainSwarmer, .x = moved + 0x100, .retargetTimer = 9};
-    const Rng before = rng;
-    const int32_t turn = Random(48) - 24;
-    rng = before;
-    // The pod turns to heading 100, where an x part of -445 moves it 112 units left (the shift rounds down).
-    world.Pods.Add() = Pod{.x = moved + 0x100 + 112, .heading = (100 - turn) & 255};
-    UpdateCarriers();
-    UpdateCreatures();
-    UpdatePods();
-    UpdateSwarmers();
-    const Creature c = All(world.Creatures)[0];
-    EXPECT_EQ((Ints{All(world.Carriers)[0].x, c.x, All(world.Swarmers)[0].x, All(world.Pods)[0].x}),
-              (Ints{wrapped, wrapped, wrapped, wrapped}));
-    EXPECT_EQ(c.targetX, 0x1234 - 0x100 + wrapped - moved);
   }
 }
 
