@@ -493,22 +493,23 @@ void Player::VolumeSlide(Channel& ch) {
   ch.volume = ch.outVolume = (s & 0xF0) == 0 ? SlideDown(ch.volume, s) : SlideUp(ch.volume, s >> 4, 64);
 }
 
-void Player::Vibrato(Channel& ch) {
-  const int32_t index = (ch.vibratoPosition / 4) & 0x1F;
-  int32_t wave;
-  switch (ch.waveControl & 3) {
+// The size (0..255) of a vibrato or tremolo oscillator at position (0..255)
+// for waveform 0 (sine), 1 (ramp, turned by rampPosition) or 2..3 (square).
+static int32_t OscillatorWave(int32_t waveform, int32_t position, int32_t rampPosition) {
+  const int32_t index = (position / 4) & 0x1F;
+  switch (waveform) {
     case 0:
-      wave = HalfSineTable().v[index];
-      break;
+      return HalfSineTable().v[index];
     case 1:
-      wave = index * 8;
-      if (ch.vibratoPosition >= 128) wave ^= 0xFF;
-      break;
+      return rampPosition >= 128 ? (index * 8) ^ 0xFF : index * 8;
     default:
-      wave = 255;
-      break;
+      return 255;
   }
-  const int32_t delta = wave * ch.vibratoDepth / 32;
+}
+
+void Player::Vibrato(Channel& ch) {
+  const int32_t delta = OscillatorWave(ch.waveControl & 3, ch.vibratoPosition, ch.vibratoPosition) *
+                        ch.vibratoDepth / 32;
   ch.outPeriod = ch.vibratoPosition >= 128 ? ch.period - delta : ch.period + delta;
   ch.vibratoPosition = uint8_t(ch.vibratoPosition + ch.vibratoSpeed);
 }
@@ -584,22 +585,9 @@ void Player::TickEffects(Channel& ch) {
     case kTremolo: {
       if (x != 0) ch.tremoloDepth = x;
       if (param >> 4) ch.tremoloSpeed = uint8_t((param >> 4) * 4);
-      const int32_t index = (ch.tremoloPosition / 4) & 0x1F;
-      int32_t wave;
-      switch ((ch.waveControl >> 4) & 3) {
-        case 0:
-          wave = HalfSineTable().v[index];
-          break;
-        case 1:
-          // FastTracker 2 turns the ramp by the vibrato's position.
-          wave = index * 8;
-          if (ch.vibratoPosition >= 128) wave ^= 0xFF;
-          break;
-        default:
-          wave = 255;
-          break;
-      }
-      const int32_t delta = wave * ch.tremoloDepth / 64;
+      // FastTracker 2 turns the tremolo's ramp by the vibrato's position.
+      const int32_t delta =
+          OscillatorWave((ch.waveControl >> 4) & 3, ch.tremoloPosition, ch.vibratoPosition) * ch.tremoloDepth / 64;
       ch.outVolume = ch.tremoloPosition >= 128 ? std::max(ch.volume - delta, 0)
                                                : std::min(ch.volume + delta, 64);
       ch.tremoloPosition = uint8_t(ch.tremoloPosition + ch.tremoloSpeed);
