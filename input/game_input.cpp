@@ -58,20 +58,23 @@ void SetMouseResponse(int32_t mouseSens) {
   gameInput.weightB = r.weightB;
 }
 
-void ReadGameInput() {
-  GameState& g = world.game;
+PlayInput ReadGameInput() {
+  const GameState& g = world.game;
+  PlayInput in{};
   if (settings.joystick == 1) {
     const int32_t jx = DeadZone(input.joyX - (input.joyXMax >> 1));
     const int32_t jy = DeadZone(input.joyY - (input.joyYMax >> 1));
-    gameInput.stickX = jx / kStickDivisorX;
-    g.inputVX = Slew(g.inputVX, gameInput.stickX);
-    g.inputVY = Slew(g.inputVY, jy / kStickDivisorY);
-    g.fireHeld = input.joyButtons != 0;
+    in.stickX = jx / kStickDivisorX;
+    in.inputVX = Slew(g.inputVX, in.stickX);
+    in.inputVY = Slew(g.inputVY, jy / kStickDivisorY);
+    in.fireHeld = input.joyButtons != 0;
+    in.joystick = 1;
   } else {
     // A pointer row past the table's end cannot occur on the 640x480 screen;
     // it counts as the last row.
-    g.inputVX = MouseVelocity(MouseResponseX, std::clamp(input.pointerX, 0, 640));
-    g.inputVY = MouseVelocity(MouseResponseY, std::clamp(input.pointerY, 0, 480));
-    g.fireHeld = input.leftDown != 0;
+    in.inputVX = MouseVelocity(MouseResponseX, std::clamp(input.pointerX, 0, 640));
+    in.inputVY = MouseVelocity(MouseResponseY, std::clamp(input.pointerY, 0, 480));
+    in.fireHeld = input.leftDown != 0;
   }
+  return in;
 }

@@ -37,19 +37,6 @@ bool PlayerInterrupts() {
          (settings.joystick == 1 && input.joyButtons != 0);
 }
 
-// Every list but the player's shots, in the order ClearAllEntities uses.
-void ClearAllButShots() {
-  world.Carriers.Clear();
-  world.Sparks.Clear();
-  world.Explosions.Clear();
-  world.Creatures.Clear();
-  world.Swarmers.Clear();
-  world.Pods.Clear();
-  world.Debris.Clear();
-  world.EnemyBullets.Clear();
-  world.ScoreLabels.Clear();
-}
-
 }  // namespace
 
 void StartGame(bool demonstration) {
@@ -58,20 +45,24 @@ void StartGame(bool demonstration) {
   shell.screenState = ScreenState::Play;
 }
 
+// A frame of play. When the game or the demonstration ends in it, the frame
+// ends there: nothing is drawn, and the sound requests raised in it are not
+// served (the next game clears them).
 void PlayFrame() {
-  UpdatePlay(shell.demoMode, shell.demoIndex);
+  UpdatePlay(shell.demoMode ? DemoInput(shell.demoIndex) : ReadGameInput());
   if (world.game.gameOverTimer == kGameOverFrames) {
     EndGame();
-  } else if (shell.demoMode && (world.game.levelFrame == kDemoFrames || PlayerInterrupts())) {
+    return;
+  }
+  if (shell.demoMode && (world.game.levelFrame == kDemoFrames || PlayerInterrupts())) {
     ClearAllEntities();
     StopAllSounds();
     shell.screenTimer = 0;
     MoveCursor(480, 360);
     shell.screenState = ScreenState::Title;
+    return;
   }
   if (DrawPlay(shell.demoMode) == LevelFlow::AllLevelsCleared) {
-    ClearAllButShots();
-    StopAllSounds();
     shell.screenTimer = 0;
     shell.screenState = ScreenState::AllClear;
   }

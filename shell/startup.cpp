@@ -22,6 +22,7 @@
 #include "render/plasma.h"
 #include "shell/high_scores.h"
 #include "shell/shell.h"
+#include "world/game.h"
 #include "world/tables.h"
 #include "world/world.h"
 
@@ -69,6 +70,7 @@ StartUpResult StartUp() {
   LoadLevelTables();
   BuildWaveTables();
   InitGlowBuffer();
+  LoadDemoInput();
   highScores = HighScoreTable{};
 
   LoadSettings();

@@ -50,9 +50,11 @@ void Title() {
     }
   } else {
     shell.clickLatch = 0;
-    // A demonstration starts here once the recordings are there; until then
-    // the idle timer just runs.
-    (void)kIdleFrames;
+    if (shell.screenTimer > kIdleFrames) {
+      // The recordings take turns: 1, 2, 0, 1, ... from start-up on.
+      shell.demoIndex = (shell.demoIndex + 1) % 3;
+      StartGame(true);
+    }
   }
   SelectTarget(Playfield);
   DrawPlasma();

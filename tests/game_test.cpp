@@ -48,7 +48,7 @@ class Game : public ::testing::Test {
   // One frame of play with the pointer and fire as given.
   void Frame(bool fire) {
     input.leftDown = fire;
-    UpdatePlay(false, 0);
+    UpdatePlay(ReadGameInput());
   }
   int Volleys(int frames, bool fire) {
     int before = 0, fired = 0;
@@ -156,8 +156,8 @@ TEST(MouseResponse, VelocityFromThePointer) {
     SetMouseResponse(sens);
     input.pointerX = x;
     input.pointerY = y;
-    ReadGameInput();
-    return std::pair{world.game.inputVX, world.game.inputVY};
+    const PlayInput in = ReadGameInput();
+    return std::pair{in.inputVX, in.inputVY};
   };
   EXPECT_EQ(request(5, 320, 240), (std::pair{2, 0}));
   EXPECT_EQ(request(5, 340, 240).first, 98);
@@ -177,21 +177,18 @@ TEST(JoystickResponse, DeadZoneAndSlew) {
   input.joyXMax = input.joyYMax = 65535;
   input.joyY = 32767;
   input.joyX = 32767 + 8192;
-  ReadGameInput();
-  EXPECT_EQ(gameInput.stickX, 0);
+  EXPECT_EQ(ReadGameInput().stickX, 0);
   input.joyX = 32767 + 8193;
-  ReadGameInput();
-  EXPECT_EQ(gameInput.stickX, 8);
+  EXPECT_EQ(ReadGameInput().stickX, 8);
+  world.game.inputVX = 8;
   input.joyX = 65535;
+  // The request climbs from the game's last one, as the frame keeps it.
+  auto frame = [] { return world.game.inputVX = ReadGameInput().inputVX; };
   std::vector<int32_t> climb;
-  for (int i = 0; i < 3; ++i) {
-    ReadGameInput();
-    climb.push_back(world.game.inputVX);
-  }
+  for (int i = 0; i < 3; ++i) climb.push_back(frame());
   EXPECT_EQ(climb, (std::vector<int32_t>{8 + 96, 8 + 192, 8 + 288}));
   input.joyX = 32767;  // released: back to 0 in steps of 96
-  ReadGameInput();
-  EXPECT_EQ(world.game.inputVX, 8 + 288 - 96);
+  EXPECT_EQ(frame(), 8 + 288 - 96);
 }
 
 }  // namespace

@@ -29,6 +29,16 @@
 
 int16_t demoInput[3][1201][3];
 
+void LoadDemoInput() {
+  const EmbeddedFile* file = FindEmbeddedFile("demos.bin");
+  int16_t* out = &demoInput[0][0][0];
+  constexpr size_t kValues = sizeof demoInput / sizeof(int16_t);
+  for (size_t i = 0; i < kValues; ++i) {
+    const bool present = file != nullptr && 2 * i + 1 < file->size;
+    out[i] = present ? static_cast<int16_t>(file->data[2 * i] | file->data[2 * i + 1] << 8) : 0;
+  }
+}
+
 namespace {
 
 constexpr int32_t kMoveThreshold = 96;    // smaller requests leave the ship standing
@@ -116,7 +126,7 @@ void FireAndMoveShots() {
   } else {
     g.fireCountdown -= 1;
   }
-    for (PlayerShot* s = world.PlayerShots.First(); s; s = world.PlayerShots.Next()) {
+  for (PlayerShot* s = world.PlayerShots.First(); s; s = world.PlayerShots.Next()) {
     s->x += s->vx;
     if (s->x < -0x800 || s->x > 0x10000) world.PlayerShots.DeleteCurrent();
   }
@@ -130,8 +140,10 @@ void FireAndMoveShots() {
 // held off while the ship is away and during its entry run.
 void RunDeathSequence() {
   GameState& g = world.game;
+  // Once the game is lost, its count runs on every frame: an extra life
+  // collected meanwhile by the invisible ship does not stop it.
+  if (g.gameOverTimer != 0 || (g.deathTimer != 0 && g.lives < 0)) g.gameOverTimer += 1;
   if (g.deathTimer == 0) return;
-  if (g.lives < 0) g.gameOverTimer += 1;
   if (g.deathTimer == kDeathFrames) {
     g.lives -= 1;
     PlaySlot(kSoundShipDestroyed);
@@ -146,18 +158,18 @@ void RunDeathSequence() {
 }
 
 // Holding fire locks the facing.
-void SteerShip(bool demonstration) {
+void SteerShip(const PlayInput& in) {
   GameState& g = world.game;
   if (std::abs(g.inputVX) < kMoveThreshold) {
     g.scrollSpeed = 0;
   } else {
     g.scrollSpeed = g.inputVX;
     if (g.fireHeld == 0) {
-      if (settings.joystick != 1 || demonstration) {
+      if (in.joystick != 1) {
         g.facing = g.inputVX > 0 ? 1 : 0;
-      } else if (gameInput.stickX > 32) {
+      } else if (in.stickX > 32) {
         g.facing = 1;
-      } else if (gameInput.stickX < -32) {
+      } else if (in.stickX < -32) {
         g.facing = 0;
       }
     }
@@ -251,7 +263,13 @@ LevelFlow RunLevelFlow() {
     if (g.clearTimer == 15) PlaySlot(kSoundLevelClear);
   } else if (g.clearTimer > 144) {
     g.level += 1;
-    if (g.level > 21) return LevelFlow::AllLevelsCleared;
+    if (g.level > 21) {
+      // The closing sequence keeps only the player's shots; the sounds stop
+      // before this frame's requests are served.
+      ClearAllButPlayerShots();
+      StopAllSounds();
+      return LevelFlow::AllLevelsCleared;
+    }
     world.PlayerShots.Clear();
     g.facing = 1;
     g.worldX = 0;
@@ -285,6 +303,11 @@ void NewGame(const NewGameOptions& options) {
   g.worldX = 0;
   g.satellites = 0;
   g.orbitPhase = 0;
+  // The ship starts from the corner, as in the first game of a run, so that
+  // creatures launched before its entry run steer the same way in every game
+  // (a demonstration replays identically after any game).
+  g.playerX = 0;
+  g.playerY = 0;
   if (options.demonstration) {
     // Each recording starts from its own level, score and lives.
     static constexpr int32_t kDemoStart[3][3] = {{3, 132, 3}, {5, 317, 1}, {6, 478, 2}};
@@ -313,17 +336,18 @@ void NewGame(const NewGameOptions& options) {
   MoveCursor(320, 240);
 }
 
-void UpdatePlay(bool demonstration, int32_t demoIndex) {
+PlayInput DemoInput(int32_t demoIndex) {
+  const int16_t* recorded = demoInput[demoIndex][std::clamp(world.game.levelFrame, 0, 1200)];
+  return PlayInput{recorded[0], recorded[1], recorded[2], 0, 0};
+}
+
+void UpdatePlay(const PlayInput& in) {
   GameState& g = world.game;
-  ReadGameInput();
-  if (demonstration) {
-    const int16_t* recorded = demoInput[demoIndex][std::clamp(g.levelFrame, 0, 1200)];
-    g.inputVX = recorded[0];
-    g.inputVY = recorded[1];
-    g.fireHeld = recorded[2];
-  }
+  g.inputVX = in.inputVX;
+  g.inputVY = in.inputVY;
+  g.fireHeld = in.fireHeld;
   RunDeathSequence();
-  SteerShip(demonstration);
+  SteerShip(in);
   g.levelFrame += 1;
   if (g.score >= g.nextLifeScore) {
     g.nextLifeScore += 2000;

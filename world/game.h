@@ -7,11 +7,16 @@
 
 #include <cstdint>
 
+#include "input/game_input.h"
 #include "platform/sound_device.h"
 
 // Recorded demonstration input: 3 recordings of 1201 frames of inputVX,
-// inputVY and fireHeld.
+// inputVY and fireHeld. Frame f of a level replays entry [demoIndex][f].
 extern int16_t demoInput[3][1201][3];
+
+// Start-up: copies the three recordings carried in the program (assets/
+// demos.bin, 3 x 1201 x 3 little-endian int16) into demoInput.
+void LoadDemoInput();
 
 struct NewGameOptions {
   bool demonstration;   // a recorded demonstration rather than a player's game
@@ -24,14 +29,21 @@ struct NewGameOptions {
 // the first level.
 void NewGame(const NewGameOptions& options);
 
-// Steps 1 to 14 of a frame of play: input (replayed in a demonstration),
-// death and respawn, the ship and the view, satellites, the power-up, hunter
-// waves and the whole world's update.
-void UpdatePlay(bool demonstration, int32_t demoIndex);
+// The input a demonstration replays in the frame about to run: its
+// recording's entry for the level's frame count, turning by the mouse rule.
+PlayInput DemoInput(int32_t demoIndex);
+
+// Steps 1 to 14 of a frame of play with this frame's input (read from the
+// devices, or replayed in their place): death and respawn, the ship and the
+// view, satellites, the power-up, hunter waves and the whole world's update.
+void UpdatePlay(const PlayInput& in);
 
 // How the drawing step of a frame ended.
 enum class LevelFlow { Playing, AllLevelsCleared };
 
 // Step 16: the playfield picture of the frame, with the ship, the captions
 // and the level flow (which starts the next level), and the frame's sounds.
+// After the last level it empties every list but the player's shots and
+// stops all sounds before serving the frame's requests; the caller then
+// changes to the closing sequence.
 LevelFlow DrawPlay(bool demonstration);

@@ -3,8 +3,12 @@
 World world;
 
 void ClearAllEntities() {
+  world.PlayerShots.Clear();
+  ClearAllButPlayerShots();
+}
+
+void ClearAllButPlayerShots() {
   World& w = world;
-  w.PlayerShots.Clear();
   w.Carriers.Clear();
   w.Sparks.Clear();
   w.Explosions.Clear();

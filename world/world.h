@@ -264,6 +264,9 @@ extern World world;
 // Explosions, Creatures, Swarmers, Pods, Debris, EnemyBullets, ScoreLabels.
 void ClearAllEntities();
 
+// Empties every list but PlayerShots, in the same order.
+void ClearAllButPlayerShots();
+
 // An x moved relative to the screen, brought back within half a world of the
 // screen's left edge. Both tests are strict: exactly 0x40000 or -0x40000
 // stays where it is.
