@@ -189,7 +189,11 @@ platform::SoundBufferId MakeBuffer(const platform::PcmFormat& format, const std:
   return id;
 }
 
+SoundWatcher soundWatcher = nullptr;
+
 }  // namespace
+
+void WatchSounds(SoundWatcher watcher) { soundWatcher = watcher; }
 
 std::optional<DecodedSound> DecodeSoundImage(const void* address, size_t length, size_t maxBytes) {
   if (address == nullptr) return std::nullopt;
@@ -227,6 +231,7 @@ int32_t CatchSound(int32_t slot, const void* address, size_t length) {
 void PlaySound(int32_t handle, int32_t flags) {
   SoundObject* s = Find(handle);
   if (s == nullptr) return;
+  if (soundWatcher != nullptr) soundWatcher(handle);
   const bool looping = (flags & kPlayLooping) != 0;
   if ((flags & kPlayDuplicate) != 0) {
     // Copies that have finished make room first.

@@ -63,6 +63,9 @@ void StopAllSounds();
 // The embedded file loaded into a slot, or null for an empty slot.
 const char* SoundSlotFile(int32_t slot);
 
+// The slot whose sound this handle is, or -1.
+int32_t SlotOfSound(int32_t handle);
+
 //-----------------------------------------------------------------------------
 // The sound service
 //-----------------------------------------------------------------------------
@@ -88,6 +91,11 @@ void PlaySound(int32_t handle, int32_t flags);
 void SoundVolume(int32_t handle, int32_t volume);
 
 bool IsSound(int32_t handle);
+
+// Tools and tests may watch the effects played: the watcher is told the
+// handle of every sound that PlaySound starts. nullptr stops watching.
+using SoundWatcher = void (*)(int32_t handle);
+void WatchSounds(SoundWatcher watcher);
 
 // Stops the sound and puts its play position back to the beginning.
 void StopSound(int32_t handle);

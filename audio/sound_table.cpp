@@ -79,3 +79,11 @@ void StopAllSounds() {
     if (IsSound(soundTable.slot[slot])) StopSound(soundTable.slot[slot]);
   }
 }
+
+int32_t SlotOfSound(int32_t handle) {
+  if (handle == 0) return -1;
+  for (int32_t slot = 0; slot < kSoundSlots; ++slot) {
+    if (soundTable.slot[slot] == handle) return slot;
+  }
+  return -1;
+}

@@ -15,6 +15,7 @@ constexpr int32_t kStickDeadZoneStep = 8000;  // the response starts at 192 just
 constexpr int32_t kStickDivisorX = 22;
 constexpr int32_t kStickDivisorY = 29;
 constexpr int32_t kStickSlew = 96;  // the most a request changes per frame
+constexpr int32_t kKeyStickMax = 65535;  // the keyboard's stick spans a pad's full range
 
 struct MouseResponse {
   int32_t mode, weightA, weightB;
@@ -61,20 +62,30 @@ void SetMouseResponse(int32_t mouseSens) {
 PlayInput ReadGameInput() {
   const GameState& g = world.game;
   PlayInput in{};
-  if (settings.joystick == 1) {
-    const int32_t jx = DeadZone(input.joyX - (input.joyXMax >> 1));
-    const int32_t jy = DeadZone(input.joyY - (input.joyYMax >> 1));
+  const bool pad = PadPlays();
+  if (pad || input.keyboardSteering) {
+    // Held steering keys are a digital stick at full deflection; without
+    // them the pad's stick (centred when there is none) steers.
+    int32_t x = input.joyX, y = input.joyY, xMax = input.joyXMax, yMax = input.joyYMax;
+    if (!pad) {
+      xMax = yMax = kKeyStickMax;
+      x = y = kKeyStickMax / 2;
+    }
+    if (input.leftKey != input.rightKey) x = input.leftKey ? 0 : xMax;
+    if (input.upKey != input.downKey) y = input.upKey ? 0 : yMax;
+    const int32_t jx = DeadZone(x - (xMax >> 1));
+    const int32_t jy = DeadZone(y - (yMax >> 1));
     in.stickX = jx / kStickDivisorX;
     in.inputVX = Slew(g.inputVX, in.stickX);
     in.inputVY = Slew(g.inputVY, jy / kStickDivisorY);
-    in.fireHeld = input.joyButtons != 0;
+    in.fireHeld = (pad ? input.joyButtons != 0 : input.leftDown != 0) || input.fireKey != 0;
     in.joystick = 1;
   } else {
     // A pointer row past the table's end cannot occur on the 640x480 screen;
     // it counts as the last row.
     in.inputVX = MouseVelocity(MouseResponseX, std::clamp(input.pointerX, 0, 640));
     in.inputVY = MouseVelocity(MouseResponseY, std::clamp(input.pointerY, 0, 480));
-    in.fireHeld = input.leftDown != 0;
+    in.fireHeld = input.leftDown != 0 || input.fireKey != 0;
   }
   return in;
 }

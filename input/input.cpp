@@ -52,11 +52,31 @@ void ReadPointer() {
   input.pointerY = std::clamp(y, 0, 639);
   input.leftDown = platform::IsMouseButtonDown(platform::MouseButton::Left);
   input.rightDown = platform::IsMouseButtonDown(platform::MouseButton::Right);
+  input.pointerMoved = platform::PointerMoved();
 }
 
 void ReadKeyboard() {
-  input.escapeDown = platform::IsKeyDown(platform::Key::Escape);
-  input.snapDown = platform::IsKeyDown(platform::Key::F12);
+  using platform::IsKeyDown;
+  using platform::Key;
+  input.escapeDown = IsKeyDown(Key::Escape);
+  input.snapDown = IsKeyDown(Key::F12);
+  input.pauseDown = IsKeyDown(Key::Pause);
+  input.leftKey = IsKeyDown(Key::Left);
+  input.rightKey = IsKeyDown(Key::Right);
+  input.upKey = IsKeyDown(Key::Up);
+  input.downKey = IsKeyDown(Key::Down);
+  input.fireKey = IsKeyDown(Key::Fire);
+  input.returnDown = IsKeyDown(Key::Return);
+  input.backspaceDown = IsKeyDown(Key::Backspace);
+  input.otherKeyPressed = platform::OtherKeyPressed();
+  input.typed = platform::TakeTypedText();
+  // The last device touched steers: a steering key hands the ship to the
+  // keyboard, a move of the mouse hands it back.
+  if (input.leftKey || input.rightKey || input.upKey || input.downKey) {
+    input.keyboardSteering = 1;
+  } else if (input.pointerMoved) {
+    input.keyboardSteering = 0;
+  }
 }
 
 void SteerPointerWithJoystick() {
@@ -66,6 +86,8 @@ void SteerPointerWithJoystick() {
   input.joyXMax = stick.xMax;
   input.joyYMax = stick.yMax;
   input.joyButtons = stick.buttons;
+  input.joyStart = stick.start;
+  input.joyConnected = stick.connected;
   int32_t x = input.pointerX;
   int32_t y = input.pointerY;
   int32_t dx = stick.x - (stick.xMax >> 1);
@@ -78,5 +100,7 @@ void SteerPointerWithJoystick() {
 bool MenuFireDown() {
   return input.leftDown != 0 || (settings.joystick == 1 && input.joyButtons != 0);
 }
+
+bool PadPlays() { return settings.joystick == 1 && input.joyConnected != 0; }
 
 void MoveCursor(int x, int y) { platform::SetPointer(x, y); }

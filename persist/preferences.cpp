@@ -1,15 +1,21 @@
 #include "persist/preferences.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
+#include <cstring>
+
+#include "persist/files.h"
 
 namespace {
+
+// A settings file is a few hundred bytes; anything much larger is not one.
+constexpr size_t kMaxFileBytes = 1 << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
@@ -101,12 +107,15 @@ PreferencesReader::PreferencesReader(std::string_view text) {
   }
 }
 
-PreferencesReader PreferencesReader::FromFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return PreferencesReader();
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return PreferencesReader();
-  return PreferencesReader(text);
+PreferencesReader PreferencesReader::FromFile(const std::string& path, std::string* problem) {
+  std::string text, error;
+  switch (ReadRegularFile(path, kMaxFileBytes, &text, &error)) {
+    case ReadResult::Read: return PreferencesReader(text);
+    case ReadResult::Missing: return PreferencesReader();
+    case ReadResult::Failed: break;
+  }
+  if (problem != nullptr) *problem = path + ": " + error;
+  return PreferencesReader();
 }
 
 const PreferencesReader::Entry* PreferencesReader::Find(std::string_view key) const {
@@ -134,12 +143,28 @@ void PreferencesWriter::WriteString(std::string_view key, std::string_view value
   text_.append(key).append(" = ").append(value).append("\r\n");
 }
 
-bool PreferencesWriter::Save(const std::string& path) const {
+bool PreferencesWriter::Save(const std::string& path, std::string* error) const {
+  auto fail = [&](const std::string& why) {
+    if (error != nullptr) *error = path + ": " + why;
+    return false;
+  };
+  // A link is followed, so that the player's link stays a link.
+  std::string target = path;
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return fail(std::string("cannot follow the link: ") + std::strerror(errno));
+    target = resolved;
+    std::free(resolved);
+  }
+  if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    return fail(S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is not a regular file");
+  }
   // Write a temporary file beside the old one, make sure it is on the disk,
   // then put it in the old file's place in one step.
-  std::string temporary = path + ".new";
+  const std::string temporary = target + ".new";
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) return fail(std::strerror(errno));
   bool ok = true;
   for (size_t done = 0; ok && done < text_.size();) {
     ssize_t n = write(fd, text_.data() + done, text_.size() - done);
@@ -148,8 +173,18 @@ bool PreferencesWriter::Save(const std::string& path) const {
     if (ok) done += static_cast<size_t>(n);
   }
   ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
+  int err = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    std::remove(temporary.c_str());
+    return fail(std::strerror(err != 0 ? err : EIO));
+  }
+  return true;
 }

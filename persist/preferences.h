@@ -20,8 +20,10 @@ class PreferencesReader {
   PreferencesReader() = default;
   // Parses the text of a whole file.
   explicit PreferencesReader(std::string_view text);
-  // Reads the file; a file that cannot be read gives an empty reader.
-  static PreferencesReader FromFile(const std::string& path);
+  // Reads the file; a file that cannot be read gives an empty reader. A
+  // missing file is normal; any other failure (a folder or a device of that
+  // name, no permission, a read error) is described in problem when given.
+  static PreferencesReader FromFile(const std::string& path, std::string* problem = nullptr);
 
   // The value of key as a C atoi reads it (leading blanks, optional sign,
   // digits up to the first other character; 0 when there are none), or the
@@ -47,8 +49,10 @@ class PreferencesWriter {
   // by carriage return and line feed.
   std::string Text() const { return text_; }
   // Replaces the file at path with Text(); false (and the old file kept) on
-  // any failure.
-  bool Save(const std::string& path) const;
+  // any failure, which error describes when given. A symbolic link is
+  // followed: the file it points to is replaced, the link stays. Anything
+  // but a regular file of that name (a folder, a device) is left alone.
+  bool Save(const std::string& path, std::string* error = nullptr) const;
 
  private:
   std::string text_;

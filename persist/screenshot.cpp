@@ -20,10 +20,10 @@ std::string SnapFileName(int32_t number) {
   return "snap" + digits.substr(0, 6) + ".bmp";
 }
 
-bool SaveSpriteImage(int n, const std::string& path) {
+bool SaveSpriteImage(int n, const std::string& path, std::string* error) {
   SpriteView view = ViewSprite(n);
   if (view.pixels == nullptr) return false;
-  return WriteWholeFile(path, EncodeBmp24(view.pixels, view.width, view.height));
+  return WriteWholeFile(path, EncodeBmp24(view.pixels, view.width, view.height), error);
 }
 
 void TakeScreenshot() {
@@ -36,6 +36,9 @@ void TakeScreenshot() {
   // Right after PresentFrame the selected target is the back buffer, which
   // still holds the frame on screen.
   if (!CutSprite(kScreenshotSprite, 0, 0, kScreenWidth, kScreenHeight)) return;
-  SaveSpriteImage(kScreenshotSprite, name);
+  std::string error;
+  if (!SaveSpriteImage(kScreenshotSprite, name, &error)) {
+    std::fprintf(stderr, "vantomir: screenshot not saved: %s\n", error.c_str());
+  }
   FreeSprite(kScreenshotSprite);
 }

@@ -12,9 +12,9 @@ extern int32_t snapCounter;
 std::string SnapFileName(int32_t number);
 
 // Saves the back buffer under the next free name. A name that cannot be
-// written loses the shot; the game goes on.
+// written loses the shot with one line on standard error; the game goes on.
 void TakeScreenshot();
 
 // Writes sprite n as a 24-bit BMP file; false when there is no such sprite or
-// the file cannot be written.
-bool SaveSpriteImage(int n, const std::string& path);
+// the file cannot be written (error then says why).
+bool SaveSpriteImage(int n, const std::string& path, std::string* error = nullptr);

@@ -35,8 +35,8 @@ std::string ScoreKey(int i) { return "score0" + std::to_string(i); }
 
 }  // namespace
 
-void LoadSettings(const std::string& path) {
-  PreferencesReader file = PreferencesReader::FromFile(path);
+void LoadSettings(const std::string& path, std::string* problem) {
+  PreferencesReader file = PreferencesReader::FromFile(path, problem);
   const Settings defaults;
   for (const SettingField& f : kReadOrder) {
     int32_t value = file.ReadInteger(f.key, defaults.*f.field);
@@ -70,4 +70,4 @@ PreferencesWriter SettingsFile() {
   return file;
 }
 
-bool SaveSettings(const std::string& path) { return SettingsFile().Save(path); }
+bool SaveSettings(const std::string& path, std::string* error) { return SettingsFile().Save(path, error); }

@@ -28,10 +28,13 @@ extern int32_t scanlineAlpha;
 constexpr const char* kSettingsFile = "vantomir.ini";
 
 // Fills the settings and the high-score table from the file; never fails.
-void LoadSettings(const std::string& path = kSettingsFile);
+// A file that exists but cannot be read gives the defaults, and problem (when
+// given) says why.
+void LoadSettings(const std::string& path = kSettingsFile, std::string* problem = nullptr);
 
 // The whole file as it would be written now (records coded with fresh keys).
 PreferencesWriter SettingsFile();
 
-// Writes the settings and the table; false (old file untouched) on failure.
-bool SaveSettings(const std::string& path = kSettingsFile);
+// Writes the settings and the table; false (old file untouched) on failure,
+// which error (when given) describes.
+bool SaveSettings(const std::string& path = kSettingsFile, std::string* error = nullptr);

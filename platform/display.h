@@ -3,8 +3,9 @@
 // The game composes every frame itself into a 640x480 buffer of 0x00RRGGBB
 // pixels; this service only puts that buffer on the screen. The window is a
 // borderless full-screen window on the desktop (no display mode switch ever
-// happens), titled "Vantomir", and the frame is scaled to fit it with its 4:3
-// shape kept and black bars around it.
+// happens) or a resizable window, titled "Vantomir", and the frame is scaled
+// to fit it with its 4:3 shape kept and black bars around it. Alt+Enter and
+// F11 switch between the two at any time; the service handles them itself.
 //
 // PumpEvents is the boundary between two loop passes: it delivers the
 // window's messages, updates the focus and collects the input events that the
@@ -27,6 +28,20 @@ void StopVideo();
 // display's vertical blank as well; the loop's speed is still set by the pacer.
 // False when no window can be opened; nothing stays open then.
 bool OpenWindow(const char* title, bool vsyncAssist);
+
+// Full screen (the default) or a window, 640x480 when first made. Takes
+// effect at once on an open window, and lasts for the rest of the run.
+void SetWindowed(bool windowed);
+bool IsWindowed();
+
+// Smooth (filtered) or sharp (nearest pixel) scaling of the frame.
+void SetSmoothScaling(bool smooth);
+
+// The window's icon: width x height pixels of 0xAARRGGBB, copied.
+void SetWindowIcon(const uint32_t* pixels, int width, int height);
+
+// Why the last StartVideo or OpenWindow failed, in the system's own words.
+const char* LastVideoError();
 void CloseWindow();
 bool IsWindowOpen();
 
@@ -39,8 +54,9 @@ void PumpEvents();
 // True while the window is open and has the input focus.
 bool IsWindowActive();
 
-// True once the user asked to close the window (or the process got an
-// interrupt); the game then ends at once.
+// True once the user asked to close the window, or the process was asked to
+// end (SIGINT, SIGTERM, SIGHUP); the game then ends through its normal
+// shutdown.
 bool QuitRequested();
 
 // The refresh rate of the window's display in Hz, or 0 when unknown.

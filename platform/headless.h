@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/input.h"
@@ -23,8 +24,14 @@ void MovePointer(int dx, int dy);
 void PlacePointer(int x, int y);
 void SetMouseButton(MouseButton button, bool down);
 void SetKey(Key key, bool down);
+// Text typed (as a keyboard would deliver it), and any key that is not one of
+// the game's own (OtherKeyPressed).
+void TypeText(const std::string& text);
+void PressOtherKey();
 void SetStick(int32_t x, int32_t y);  // 0..65535 each, 32767 centred
 void SetJoystickButton(int button, bool down);
+void SetJoystickStart(bool down);
+void SetJoystickConnected(bool connected);  // a pad is there (true after Reset)
 void SetFocus(bool active);
 void RequestQuit();
 
@@ -33,6 +40,10 @@ void SetVideoAvailable(bool available);
 void SetWindowAvailable(bool available);
 // The display's refresh rate in Hz (60 unless set).
 void SetDisplayRefreshRate(int hz);
+
+// What the window would look like: full screen or a window, smooth or sharp.
+bool WindowIsWindowed();
+bool WindowScalesSmoothly();
 
 // The last frame handed to PresentFrame (640x480, 0x00RRGGBB), empty if none.
 const std::vector<uint32_t>& LastPresentedFrame();

@@ -8,25 +8,46 @@
 // after a press that was released again before the game looked (a quick click
 // or tap is never lost). Key repeats are ignored.
 //
+// Keys are read by what they do. The arrow keys and W, A, S, D steer; Space
+// and either Ctrl fire; P and the Pause key pause. Typing reaches the game as
+// text (TakeTypedText), apart from Return and Backspace, which are keys.
+//
 // Joystick 0 reads as two axes 0..xMax and 0..yMax and a button mask. A game
-// controller is used where SDL knows its mapping, any joystick otherwise;
-// sticks may come and go while the game runs. With no stick both axes read
-// centred and no button is down.
+// controller is used where SDL knows its mapping (left stick and d-pad steer,
+// face buttons, shoulders and triggers fire, Start is reported on its own),
+// any joystick otherwise (its first two axes and its hat steer, every button
+// fires); pads may come and go while the game runs. With no pad both axes
+// read centred, no button is down and connected is false.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
 enum class MouseButton { Left, Right };
-enum class Key { Escape, F12 };
+enum class Key {
+  Escape,
+  F12,
+  Pause,      // P or the Pause key
+  Left,       // Left arrow or A
+  Right,      // Right arrow or D
+  Up,         // Up arrow or W
+  Down,       // Down arrow or S
+  Fire,       // Space, left or right Ctrl
+  Return,     // Return or keypad Enter
+  Backspace,
+};
+constexpr int kKeyCount = 10;
 
 struct JoystickState {
   int32_t x;         // 0..xMax
   int32_t y;         // 0..yMax
   int32_t xMax;
   int32_t yMax;
-  uint32_t buttons;  // bit n: button n is down
+  uint32_t buttons;  // the buttons that fire; bit n: button n is down
+  bool start;        // a game controller's Start button
+  bool connected;    // a pad is there
 };
 
 void GetPointer(int* x, int* y);
@@ -34,5 +55,18 @@ void SetPointer(int x, int y);
 bool IsMouseButtonDown(MouseButton button);
 bool IsKeyDown(Key key);
 JoystickState ReadJoystick();
+
+// True when the mouse moved during the last pass (the pointer's own moves by
+// SetPointer do not count).
+bool PointerMoved();
+
+// True when a key went down during the last pass that is not one of the
+// window's or the game's own keys (F12, the pause keys, F11, Alt+Enter).
+bool OtherKeyPressed();
+
+// The text typed during the last pass, as characters of the game's font
+// (Latin letters in capitals, digits, space and printable ASCII punctuation);
+// anything else is left out.
+std::string TakeTypedText();
 
 }  // namespace platform

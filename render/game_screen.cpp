@@ -1,5 +1,8 @@
 // Opening the game's screen, with its fallbacks.
+#include <string>
+
 #include "persist/settings.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 #include "render/display.h"
 #include "render/graphics.h"
@@ -21,7 +24,8 @@ bool OpenAtRate(int hz) {
 bool OpenGameScreen() {
   bool open = (settings.sixtyHzMode == 1 && OpenAtRate(60)) || OpenAtRate(0);
   if (!open) {
-    platform::ShowMessageBox("Vantomir", "Error: Can't set display mode.");
+    const std::string message = std::string("Error: Can't set display mode: ") + platform::LastVideoError();
+    platform::ShowMessageBox("Vantomir", message.c_str());
     return false;
   }
   SetFrameCap(60);

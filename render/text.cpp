@@ -36,6 +36,9 @@ void DrawScore() { DrawText(190, 2, ScoreDisplay(world.game.score)); }
 
 void DrawGameOverCaption() { DrawText(88, 92, "GAME OVER"); }
 
+// Below the place of the other captions, so that both can be read.
+void DrawPausedCaption() { DrawText(104, 108, "PAUSED"); }
+
 void DrawLevelCaption(bool demonstration) {
   if (demonstration) {
     DrawText(76, 92, "DEMONSTRATION");

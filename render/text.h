@@ -21,6 +21,7 @@ void DrawScore();
 
 // The captions of a game.
 void DrawGameOverCaption();
+void DrawPausedCaption();
 void DrawLevelCaption(bool demonstration);  // "LEVEL 07", or "DEMONSTRATION"
 void DrawLevelClearCaption();
 void DrawAllClearCaption();

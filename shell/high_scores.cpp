@@ -50,6 +50,23 @@ void DrawTableRows(int32_t x, int32_t firstY, const char* separator, const char*
   }
 }
 
+// DEL: the current slot goes blank and the cursor steps back.
+void DeleteCharacter() {
+  NameEntryState& e = nameEntry;
+  if (e.entryCursor > 1) {
+    e.entrySlots[e.entryCursor] = ' ';
+    --e.entryCursor;
+    PlayClickSound();
+  }
+}
+
+// END: the name stands as it is.
+void FinishName() {
+  shell.screenTimer = 0;
+  shell.screenState = ScreenState::Title;
+  PlayClickSound();
+}
+
 void EditName(const MenuPointer& p) {
   NameEntryState& e = nameEntry;
   if (OnGrid(p)) {
@@ -57,17 +74,27 @@ void EditName(const MenuPointer& p) {
       ++e.entryCursor;  // the previewed character stays in its slot
       PlayClickSound();
     }
-  } else if (PointerOnCells(p, 24, 19, 21)) {  // DEL
-    if (e.entryCursor > 1) {
-      e.entrySlots[e.entryCursor] = ' ';
-      --e.entryCursor;
-      PlayClickSound();
-    }
-  } else if (PointerOnCells(p, 24, 23, 25)) {  // END
-    shell.screenTimer = 0;
-    shell.screenState = ScreenState::Title;
+  } else if (PointerOnCells(p, 24, 19, 21)) {
+    DeleteCharacter();
+  } else if (PointerOnCells(p, 24, 23, 25)) {
+    FinishName();
+  }
+}
+
+// The keyboard spells too: a typed character of the grid is entered as a
+// click on it would enter it, Backspace is DEL and Return is END.
+void TypeName() {
+  NameEntryState& e = nameEntry;
+  for (char c : input.typed) {
+    if (c < 32 || c > 95 || e.entryCursor >= kPreviewSlot) continue;
+    e.entrySlots[e.entryCursor] = c;
+    ++e.entryCursor;
     PlayClickSound();
   }
+  const bool deleteDown = input.backspaceDown != 0, endDown = input.returnDown != 0;
+  if (deleteDown && !(e.keyLatch & 1)) DeleteCharacter();
+  if (endDown && !(e.keyLatch & 2)) FinishName();
+  e.keyLatch = (deleteDown ? 1 : 0) | (endDown ? 2 : 0);
 }
 
 }  // namespace
@@ -90,6 +117,7 @@ void InsertHighScore(int32_t score) {
   highScores.hsScores[place] = score;
   nameEntry.entryPlace = place;
   nameEntry.entryCursor = 1;
+  nameEntry.keyLatch = 3;  // a key still held from the game acts only when pressed again
   MoveCursor(320, 240);
   shell.screenState = ScreenState::NameEntry;
 }
@@ -107,6 +135,7 @@ void NameEntry() {
   } else {
     shell.clickLatch = 0;
   }
+  if (shell.screenState == ScreenState::NameEntry) TypeName();
   highScores.hsNames[e.entryPlace] = std::string(e.entrySlots.begin() + 1, e.entrySlots.begin() + 1 + kNameLength);
 
   SelectTarget(Playfield);

@@ -9,6 +9,7 @@ struct NameEntryState {
   int32_t entryCursor = 1;            // 1..9: the slot being edited
   int32_t entryPlace = 1;             // 1..8: the table entry receiving the name
   int32_t blinkCounter = 0;           // 0..15, one step per frame
+  int32_t keyLatch = 0;               // Backspace (bit 0) and Return (bit 1) held
 
   bool operator==(const NameEntryState&) const = default;
 };

@@ -6,15 +6,20 @@
 // devices, handles Escape and F12, runs the current screen for one frame and
 // composes the next frame.
 //-----------------------------------------------------------------------------
+#include <algorithm>
+#include <vector>
+
 #include "audio/sound.h"
 #include "input/input.h"
 #include "persist/screenshot.h"
 #include "platform/display.h"
-#include "platform/pacer.h"
 #include "persist/settings.h"
+#include "platform/pacer.h"
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
+#include "render/text.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/world.h"
 
@@ -35,6 +40,72 @@ void BuildAllGraphics() {
   EndQuads();
 }
 
+//-----------------------------------------------------------------------------
+// Pause: P, the Pause key or a pad's Start stop a game or a demonstration.
+// Nothing moves; the picture of the moment stays with "PAUSED" over it. The
+// same keys or a click go on, with the pointer where it was, so that moving
+// the mouse meanwhile does not fly the ship. Escape still leaves.
+//-----------------------------------------------------------------------------
+
+std::vector<uint32_t> pausedPicture;  // the playfield when the game stopped
+
+bool InGame() {
+  return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear;
+}
+
+void Pause() {
+  shell.paused = 1;
+  shell.pausedPointerX = input.pointerX;
+  shell.pausedPointerY = input.pointerY;
+  const SpriteView view = ViewSprite(Playfield);
+  if (view.pixels != nullptr) pausedPicture.assign(view.pixels, view.pixels + view.width * view.height);
+}
+
+void Resume() {
+  shell.paused = 0;
+  MoveCursor(shell.pausedPointerX, shell.pausedPointerY);
+}
+
+void DrawPausedPicture() {
+  uint32_t* pixels = SpritePixelsForWriting(Playfield);
+  if (pixels != nullptr && !pausedPicture.empty()) {
+    std::copy(pausedPicture.begin(), pausedPicture.end(), pixels);
+  }
+  SelectTarget(Playfield);
+  DrawPausedCaption();
+  SelectTarget(ScreenTarget);
+}
+
+// True when the pause was toggled or held in this pass: the screen does not
+// run then.
+bool HandlePause() {
+  if (!InGame()) shell.paused = 0;  // Escape left the game
+  const bool pauseKey = input.pauseDown || (PadPlays() && input.joyStart);
+  const bool click = input.leftDown != 0;
+  const bool pausePressed = pauseKey && !(shell.pauseLatch & 1);
+  const bool clickPressed = click && !(shell.pauseLatch & 2);
+  shell.pauseLatch = (pauseKey ? 1 : 0) | (click ? 2 : 0);
+  if (shell.paused) {
+    if (pausePressed || clickPressed) Resume();
+    DrawPausedPicture();
+    return true;
+  }
+  if (InGame() && pausePressed) {
+    Pause();
+    DrawPausedPicture();
+    return true;
+  }
+  return false;
+}
+
+// A pad's Start is Escape in the menus (not on the title, where Escape
+// would end the program).
+bool EscapePressed() {
+  const bool menu = shell.screenState == ScreenState::Options || shell.screenState == ScreenState::Scores ||
+                    shell.screenState == ScreenState::NameEntry;
+  return input.escapeDown || (menu && PadPlays() && input.joyStart);
+}
+
 void HandleScreenshotKey() {
   if (input.snapDown) {
     if (!shell.snapLatch) {
@@ -47,10 +118,15 @@ void HandleScreenshotKey() {
 }
 
 void HandleEscapeKey() {
-  if (input.escapeDown) {
+  if (EscapePressed()) {
     if (!shell.escapeLatch) {
       shell.escapeLatch = 1;
-      if (shell.screenState == ScreenState::Title) {
+      // Escape leaves the program from the title, and from a replay, which
+      // was all the run was started for.
+      if (shell.screenState == ScreenState::Title || Replaying()) {
+        StopReplay();
+        ClearAllEntities();
+        StopAllSounds();
         shell.screenState = ScreenState::Exit;
       } else {
         ReturnToTitleWithIntro();
@@ -109,6 +185,8 @@ void ReturnToTitleWithIntro() {
 bool RunPass() {
   PresentFrame();
   if (platform::QuitRequested()) {
+    // Closed from outside: the game ends the normal way and keeps what the
+    // player did.
     shell.quit = 1;
     return false;
   }
@@ -126,21 +204,16 @@ bool RunPass() {
   if (settings.joystick == 1) SteerPointerWithJoystick();
   HandleScreenshotKey();
   HandleEscapeKey();
-  RunScreen();
+  if (!HandlePause()) {
+    RunScreen();
+    FollowGames();
+  }
+  platform::SetSmoothScaling(settings.smoothing != 0);
   ComposeFrame(shell.screenState == ScreenState::Play);
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {
-    shell.quit = 1;
+    shell.failed = 1;
     return false;
   }
   return shell.screenState != ScreenState::Exit;
 }
 
-int RunGame() {
-  StartUpResult started = StartUp();
-  if (started == StartUpResult::Ready) {
-    while (RunPass()) {
-    }
-  }
-  ShutDown(started);
-  return 0;
-}

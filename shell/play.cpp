@@ -12,6 +12,7 @@
 #include "render/plasma.h"
 #include "render/text.h"
 #include "shell/high_scores.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/effects.h"
 #include "world/game.h"
@@ -24,24 +25,37 @@ constexpr int32_t kGameOverFrames = 180;
 constexpr int32_t kDemoFrames = 1200;
 constexpr int32_t kAllClearFrames = 270;
 
-// A game ended: the table decides between the name entry and the title.
+// A game ended: the table decides between the name entry and the title. A
+// replayed game goes on to the next one instead.
 void EndGame() {
   ClearAllEntities();
   StopAllSounds();
-  InsertHighScore(world.game.score);
+  if (!FinishReplayedGame()) InsertHighScore(world.game.score);
 }
 
-// A demonstration ends after its recording, or on any sign of a player.
+// A demonstration ends after its recording, or on any sign of a player: the
+// mouse moved or clicked, a pad's button, any key but the game's own.
 bool PlayerInterrupts() {
   return input.leftDown || input.rightDown || input.pointerX != 320 || input.pointerY != 240 ||
-         (settings.joystick == 1 && input.joyButtons != 0);
+         (settings.joystick == 1 && input.joyButtons != 0) || input.otherKeyPressed;
 }
 
 }  // namespace
 
 void StartGame(bool demonstration) {
-  shell.demoMode = demonstration;
-  NewGame(NewGameOptions{demonstration, shell.demoIndex, shell.screenTimer, shell.musicStream});
+  if (!demonstration) {
+    StartGameWith(shell.screenTimer, kPlayerStart);
+    return;
+  }
+  shell.demoMode = 1;
+  NewGame(NewGameOptions{true, shell.demoIndex, 0, shell.musicStream, std::nullopt});
+  shell.screenState = ScreenState::Play;
+}
+
+void StartGameWith(int32_t seed, const GameStart& start) {
+  shell.demoMode = 0;
+  NoteGameStarted(seed, start);
+  NewGame(NewGameOptions{false, 0, seed, shell.musicStream, start});
   shell.screenState = ScreenState::Play;
 }
 
@@ -49,7 +63,7 @@ void StartGame(bool demonstration) {
 // ends there: nothing is drawn, and the sound requests raised in it are not
 // served (the next game clears them).
 void PlayFrame() {
-  UpdatePlay(shell.demoMode ? DemoInput(shell.demoIndex) : ReadGameInput());
+  UpdatePlay(TakePlayInput());
   if (world.game.gameOverTimer == kGameOverFrames) {
     EndGame();
     return;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "world/game.h"
+
 enum class ScreenState : int32_t { Exit = 0, Title, Options, Scores, NameEntry, Play, AllClear };
 enum class GraphicsState : int32_t { NeedsBuild = 0, Built, ReopenScreen };
 
@@ -16,7 +18,12 @@ struct Shell {
   int32_t escapeLatch = 0;  // edge detectors: a held key or button acts once
   int32_t snapLatch = 0;
   int32_t clickLatch = 0;
-  int32_t quit = 0;         // the window was closed: end now, save nothing
+  int32_t quit = 0;         // the window was closed or the process asked to end
+  int32_t failed = 0;       // the screen could not be opened again: end without saving
+  int32_t paused = 0;       // a game or demonstration stands still (P, Pause, Start)
+  int32_t pauseLatch = 0;   // held: the pause keys (bit 0), the left button (bit 1)
+  int32_t pausedPointerX = 0;  // the pointer when the game stopped, given back on resuming
+  int32_t pausedPointerY = 0;
   int32_t musicStream = 0;  // the sound buffer the game's tune streams into
 
   bool operator==(const Shell&) const = default;
@@ -31,16 +38,19 @@ enum class StartUpResult { Ready, Failed };
 
 // Start-up in order; on failure the message has been shown and only
 // ShutDown remains to be called.
-StartUpResult StartUp();
+StartUpResult StartUp(bool windowed = false);
 
 // One pass of the main loop; false when the loop has ended.
 bool RunPass();
 
-// Shutdown: saves the settings only when the loop ended through the title.
+// Shutdown: saves the settings and the high-score table unless the loop
+// ended in a failure.
 void ShutDown(StartUpResult started);
 
-// The whole program; always returns 0.
-int RunGame();
+struct CommandLine;
+// The whole program with its command line; returns the exit status: 0, or 1
+// when the game could not start or run.
+int RunGame(const CommandLine& line);
 
 // Screen handlers, one frame per call.
 void Title();
@@ -50,8 +60,12 @@ void NameEntry();
 void PlayFrame();
 void AllClearFrame();
 
-// A new game (or a demonstration) from the title.
+// A new game from the title: the player's (START, seeded with the title's
+// frame count) or demonstration demoIndex.
 void StartGame(bool demonstration);
+
+// A player's game with this seed and start (recorded games, tools).
+void StartGameWith(int32_t seed, const GameStart& start);
 
 // Back to the title from any other screen (Escape), with the logo fly-in.
 void ReturnToTitleWithIntro();

@@ -3,17 +3,24 @@
 //
 // Start-up creates everything the run needs, reads the settings, opens the
 // screen and the sound output and hands over to the main loop. Shutdown is its
-// mirror; the settings are written only when the loop ended through the title.
+// mirror; the settings are written unless the loop ended in a failure.
 //-----------------------------------------------------------------------------
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "assets/embedded.h"
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "input/game_input.h"
 #include "input/input.h"
 #include "levels/level_progression.h"
 #include "levels/random.h"
+#include "persist/bmp.h"
 #include "persist/high_score_table.h"
 #include "persist/screenshot.h"
 #include "persist/settings.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 #include "platform/pacer.h"
 #include "render/compose.h"
@@ -21,6 +28,7 @@
 #include "render/graphics.h"
 #include "render/plasma.h"
 #include "shell/high_scores.h"
+#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/game.h"
 #include "world/tables.h"
@@ -35,9 +43,28 @@ constexpr const char* kTitle = "Vantomir";
 constexpr int kStartPauseMs = 500;
 
 // Brings up the display, 3-D, keyboard and sound services in this order,
-// stopping at the first that fails.
-bool StartDevices() {
-  return StartDisplayService() && Start3DService() && InitSound();
+// stopping at the first that fails; the message says which and why.
+bool StartDevices(std::string* message) {
+  if (!StartDisplayService()) {
+    *message = std::string("Error: can't start the display: ") + platform::LastVideoError();
+    return false;
+  }
+  if (!Start3DService() || !InitSound()) {
+    *message = "Error: can't start the sound service.";
+    return false;
+  }
+  return true;
+}
+
+// The window shows the game's icon (assets/icon.bmp, 32-bit BMP with alpha).
+void SetGameIcon() {
+  const EmbeddedFile* file = FindEmbeddedFile("icon.bmp");
+  if (file == nullptr) return;
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  if (DecodeBmp32(file->data, file->size, &pixels, &width, &height)) {
+    platform::SetWindowIcon(pixels.data(), width, height);
+  }
 }
 
 // The music player goes first, then every other service.
@@ -50,7 +77,7 @@ void StopServices() {
 
 }  // namespace
 
-StartUpResult StartUp() {
+StartUpResult StartUp(bool windowed) {
   // Every variable of the game starts from its initial value.
   shell = Shell{};
   input = InputState{};
@@ -73,13 +100,18 @@ StartUpResult StartUp() {
   LoadDemoInput();
   highScores = HighScoreTable{};
 
-  LoadSettings();
+  std::string problem;
+  LoadSettings(kSettingsFile, &problem);
+  if (!problem.empty()) std::fprintf(stderr, "vantomir: %s; using the default settings\n", problem.c_str());
   scanlineAlpha = settings.scanlines * 255 / 100;
 
-  if (!StartDevices()) {
-    platform::ShowMessageBox(kTitle, "Error: can't start DirectX 7 or later.");
+  std::string message;
+  if (!StartDevices(&message)) {
+    platform::ShowMessageBox(kTitle, message.c_str());
     return StartUpResult::Failed;
   }
+  platform::SetWindowed(windowed);
+  SetGameIcon();
   if (!OpenGameScreen()) return StartUpResult::Failed;
   BuildMouseResponseTables();
   platform::SleepMs(kStartPauseMs);
@@ -91,10 +123,15 @@ StartUpResult StartUp() {
 }
 
 void ShutDown(StartUpResult started) {
+  StopRecording();
   if (started == StartUpResult::Ready) {
-    // Only leaving through the title saves; a closed window ends the program
-    // as if the process had been ended.
-    if (shell.screenState == ScreenState::Exit && !shell.quit) SaveSettings();
+    // However the player left (the title, the window's close button, a
+    // signal from the desktop), the settings and scores are kept; only a
+    // failure of the screen ends the game without saving.
+    std::string error;
+    if (!shell.failed && !SaveSettings(kSettingsFile, &error)) {
+      std::fprintf(stderr, "vantomir: settings and scores not saved: %s\n", error.c_str());
+    }
     FreeAllSprites();
   }
   StopServices();

@@ -174,6 +174,7 @@ TEST(JoystickResponse, DeadZoneAndSlew) {
   settings.joystick = 1;
   input = InputState{};
   world = World{};
+  input.joyConnected = 1;
   input.joyXMax = input.joyYMax = 65535;
   input.joyY = 32767;
   input.joyX = 32767 + 8192;

@@ -286,6 +286,11 @@ LevelFlow RunLevelFlow() {
 
 }  // namespace
 
+GameStart DemoStart(int32_t demoIndex) {
+  static constexpr GameStart kDemoStarts[3] = {{3, 132, 3}, {5, 317, 1}, {6, 478, 2}};
+  return kDemoStarts[std::clamp(demoIndex, 0, 2)];
+}
+
 void NewGame(const NewGameOptions& options) {
   GameState& g = world.game;
   if (!options.demonstration && settings.music != 0 && settings.volume > 0) {
@@ -308,20 +313,12 @@ void NewGame(const NewGameOptions& options) {
   // (a demonstration replays identically after any game).
   g.playerX = 0;
   g.playerY = 0;
-  if (options.demonstration) {
-    // Each recording starts from its own level, score and lives.
-    static constexpr int32_t kDemoStart[3][3] = {{3, 132, 3}, {5, 317, 1}, {6, 478, 2}};
-    const int32_t* start = kDemoStart[options.demoIndex];
-    RandomSeed(123456);
-    g.level = start[0];
-    g.score = start[1];
-    g.lives = start[2];
-  } else {
-    RandomSeed(options.seed);
-    g.level = 1;
-    g.score = 0;
-    g.lives = 3;
-  }
+  RandomSeed(options.demonstration ? 123456 : options.seed);
+  const GameStart start =
+      options.start.value_or(options.demonstration ? DemoStart(options.demoIndex) : kPlayerStart);
+  g.level = start.level;
+  g.score = start.score;
+  g.lives = start.lives;
   g.levelIntro = 1;
   g.clearTimer = 0;
   g.debrisCursor = 0;

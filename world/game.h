@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "input/game_input.h"
 #include "platform/sound_device.h"
@@ -18,11 +19,24 @@ extern int16_t demoInput[3][1201][3];
 // demos.bin, 3 x 1201 x 3 little-endian int16) into demoInput.
 void LoadDemoInput();
 
+// The level, score and lives a game starts with.
+struct GameStart {
+  int32_t level;
+  int32_t score;
+  int32_t lives;
+};
+
+// A player's game starts on level 1 with three lives; each demonstration
+// starts where its recording was made.
+constexpr GameStart kPlayerStart{1, 0, 3};
+GameStart DemoStart(int32_t demoIndex);
+
 struct NewGameOptions {
   bool demonstration;   // a recorded demonstration rather than a player's game
   int32_t demoIndex;    // the recording, 0..2
   int32_t seed;         // the title's frame count, the seed of a player's game
   platform::SoundBufferId musicStream;  // where the tune plays
+  std::optional<GameStart> start;       // replaces the usual start (tools, recorded games)
 };
 
 // Prepares a game: music, settings, the generator, the per-game tables and

@@ -1,5 +1,8 @@
 #include "world/world.h"
 
+#include <cstddef>
+#include <type_traits>
+
 World world;
 
 void ClearAllEntities() {
@@ -18,4 +21,41 @@ void ClearAllButPlayerShots() {
   w.Debris.Clear();
   w.EnemyBullets.Clear();
   w.ScoreLabels.Clear();
+}
+
+namespace {
+
+constexpr uint64_t kFnvBasis = 0xcbf29ce484222325ull;
+constexpr uint64_t kFnvPrime = 0x100000001b3ull;
+
+// Records are nothing but int32_t fields, so a record is its fields in order.
+template <typename Record>
+void HashList(const EntityList<Record>& list, uint64_t* hash) {
+  static_assert(std::is_standard_layout_v<Record> && sizeof(Record) % sizeof(int32_t) == 0);
+  list.ForEach([hash](const Record& record) {
+    const auto* fields = reinterpret_cast<const int32_t*>(&record);
+    for (size_t i = 0; i < sizeof(Record) / sizeof(int32_t); ++i) {
+      const auto value = static_cast<uint32_t>(fields[i]);
+      for (int byte = 0; byte < 4; ++byte) {
+        *hash = (*hash ^ ((value >> (8 * byte)) & 0xFF)) * kFnvPrime;
+      }
+    }
+  });
+}
+
+}  // namespace
+
+uint64_t HashEntityLists(const World& w) {
+  uint64_t hash = kFnvBasis;
+  HashList(w.PlayerShots, &hash);
+  HashList(w.Carriers, &hash);
+  HashList(w.ScoreLabels, &hash);
+  HashList(w.Sparks, &hash);
+  HashList(w.Explosions, &hash);
+  HashList(w.Creatures, &hash);
+  HashList(w.Swarmers, &hash);
+  HashList(w.Pods, &hash);
+  HashList(w.Debris, &hash);
+  HashList(w.EnemyBullets, &hash);
+  return hash;
 }

@@ -267,6 +267,14 @@ void ClearAllEntities();
 // Empties every list but PlayerShots, in the same order.
 void ClearAllButPlayerShots();
 
+// A fingerprint of the ten entity lists, to compare two runs of the game:
+// 64-bit FNV-1a (offset basis 0xcbf29ce484222325, prime 0x100000001b3), fed
+// byte by byte with the lists in the order PlayerShots, Carriers, ScoreLabels,
+// Sparks, Explosions, Creatures, Swarmers, Pods, Debris, EnemyBullets, each
+// from its front in list order, each record's fields in their declared order,
+// each field as a little-endian 32-bit integer.
+uint64_t HashEntityLists(const World& w);
+
 // An x moved relative to the screen, brought back within half a world of the
 // screen's left edge. Both tests are strict: exactly 0x40000 or -0x40000
 // stays where it is.

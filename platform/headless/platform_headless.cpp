@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/display.h"
@@ -35,8 +36,13 @@ struct Headless {
   int pointerX = 0;
   int pointerY = 0;
   KeyState buttons[2];
-  KeyState keys[2];
-  JoystickState stick{32767, 32767, 65535, 65535, 0};
+  KeyState keys[kKeyCount];
+  bool pointerMoved = false;     // during the last pass
+  bool otherKeyPressed = false;  // during the last pass
+  std::string typed;             // during the last pass
+  bool windowed = false;
+  bool smooth = true;
+  JoystickState stick{32767, 32767, 65535, 65535, 0, false, true};
   std::vector<std::function<void()>> pending;  // events for the next PumpEvents
   std::vector<uint32_t> lastFrame;
   int presentCount = 0;
@@ -72,6 +78,17 @@ bool OpenWindow(const char*, bool) {
   return true;
 }
 
+void SetWindowed(bool windowed) { h.windowed = windowed; }
+bool IsWindowed() { return h.windowed; }
+void SetSmoothScaling(bool smooth) { h.smooth = smooth; }
+void SetWindowIcon(const uint32_t*, int, int) {}
+
+const char* LastVideoError() {
+  if (!h.videoAvailable) return "no display (headless test)";
+  if (!h.windowAvailable) return "the display refused the window (headless test)";
+  return "";
+}
+
 void CloseWindow() { h.windowOpen = false; }
 
 bool IsWindowOpen() { return h.windowOpen; }
@@ -84,6 +101,9 @@ void PresentFrame(const uint32_t* pixels) {
 void PumpEvents() {
   for (KeyState& k : h.buttons) k.pressedThisPass = false;
   for (KeyState& k : h.keys) k.pressedThisPass = false;
+  h.pointerMoved = false;
+  h.otherKeyPressed = false;
+  h.typed.clear();
   std::vector<std::function<void()>> events;
   events.swap(h.pending);
   for (auto& apply : events) apply();
@@ -130,7 +150,19 @@ bool IsKeyDown(Key key) {
   return k.held || k.pressedThisPass;
 }
 
-JoystickState ReadJoystick() { return h.stick; }
+JoystickState ReadJoystick() {
+  if (h.stick.connected) return h.stick;
+  return JoystickState{32767, 32767, 65535, 65535, 0, false, false};
+}
+
+bool PointerMoved() { return h.pointerMoved; }
+bool OtherKeyPressed() { return h.otherKeyPressed; }
+
+std::string TakeTypedText() {
+  std::string text;
+  text.swap(h.typed);
+  return text;
+}
 
 void ShowMessageBox(const char* title, const char* text) {
   std::fprintf(stderr, "%s: %s\n", title, text);
@@ -149,12 +181,29 @@ void Reset() {
 
 void MovePointer(int dx, int dy) {
   h.pending.push_back([dx, dy] {
-    if (h.focus) SetPointer(h.pointerX + dx, h.pointerY + dy);
+    if (!h.focus) return;
+    SetPointer(h.pointerX + dx, h.pointerY + dy);
+    h.pointerMoved = h.pointerMoved || dx != 0 || dy != 0;
   });
 }
 
 void PlacePointer(int x, int y) {
-  h.pending.push_back([x, y] { SetPointer(x, y); });
+  h.pending.push_back([x, y] {
+    h.pointerMoved = h.pointerMoved || x != h.pointerX || y != h.pointerY;
+    SetPointer(x, y);
+  });
+}
+
+void TypeText(const std::string& text) {
+  h.pending.push_back([text] {
+    if (h.focus) h.typed += text;
+  });
+}
+
+void PressOtherKey() {
+  h.pending.push_back([] {
+    if (h.focus) h.otherKeyPressed = true;
+  });
 }
 
 void SetMouseButton(MouseButton button, bool down) {
@@ -180,6 +229,14 @@ void SetJoystickButton(int button, bool down) {
   });
 }
 
+void SetJoystickStart(bool down) {
+  h.pending.push_back([down] { h.stick.start = down; });
+}
+
+void SetJoystickConnected(bool connected) {
+  h.pending.push_back([connected] { h.stick.connected = connected; });
+}
+
 void SetFocus(bool active) {
   h.pending.push_back([active] {
     h.focus = active;
@@ -197,6 +254,9 @@ void RequestQuit() {
 void SetVideoAvailable(bool available) { h.videoAvailable = available; }
 void SetWindowAvailable(bool available) { h.windowAvailable = available; }
 void SetDisplayRefreshRate(int hz) { h.refreshRate = hz; }
+
+bool WindowIsWindowed() { return h.windowed; }
+bool WindowScalesSmoothly() { return h.smooth; }
 
 const std::vector<uint32_t>& LastPresentedFrame() { return h.lastFrame; }
 int PresentCount() { return h.presentCount; }

@@ -1,7 +1,10 @@
 // Joystick 0: the first attached device, as a game controller where SDL knows
-// its mapping (left stick, any button) or as a plain joystick otherwise (axes
-// 0 and 1, its buttons). Devices may be plugged in and out at any time; with
-// none attached the stick reads centred with no button down.
+// its mapping or as a plain joystick otherwise. A controller steers with its
+// left stick or its d-pad and fires with its face buttons, shoulders and
+// triggers; Start is reported on its own. A plain joystick steers with axes 0
+// and 1 or its first hat and fires with any button. Devices may be plugged in
+// and out at any time; with none attached the stick reads centred with no
+// button down.
 #include "platform/sdl/joystick_sdl.h"
 
 #include "platform/input.h"
@@ -78,19 +81,41 @@ void HandleJoystickEvent(const SDL_Event& e) {
 }
 
 JoystickState ReadJoystick() {
-  JoystickState s{kAxisMax / 2, kAxisMax / 2, kAxisMax, kAxisMax, 0};
+  JoystickState s{kAxisMax / 2, kAxisMax / 2, kAxisMax, kAxisMax, 0, false, false};
   if (j.controller != nullptr) {
-    s.x = AxisPosition(SDL_GameControllerGetAxis(j.controller, SDL_CONTROLLER_AXIS_LEFTX));
-    s.y = AxisPosition(SDL_GameControllerGetAxis(j.controller, SDL_CONTROLLER_AXIS_LEFTY));
-    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX && b < 32; ++b) {
-      if (SDL_GameControllerGetButton(j.controller, static_cast<SDL_GameControllerButton>(b))) {
-        s.buttons |= 1u << b;
-      }
+    SDL_GameController* c = j.controller;
+    s.connected = true;
+    s.x = AxisPosition(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+    s.y = AxisPosition(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+    // The d-pad is a digital stick: a pressed direction is a full deflection.
+    auto pressed = [c](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(c, b) != 0; };
+    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_LEFT)) s.x = 0;
+    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) s.x = kAxisMax;
+    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_UP)) s.y = 0;
+    if (pressed(SDL_CONTROLLER_BUTTON_DPAD_DOWN)) s.y = kAxisMax;
+    const SDL_GameControllerButton fire[] = {
+        SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
+        SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
+    for (SDL_GameControllerButton b : fire) {
+      if (pressed(b)) s.buttons |= 1u << b;
     }
+    // A trigger counts as a button once pulled a third of the way.
+    constexpr Sint16 kTriggerPulled = 32767 / 3;
+    if (SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_TRIGGERLEFT) > kTriggerPulled) s.buttons |= 1u << 20;
+    if (SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > kTriggerPulled) s.buttons |= 1u << 21;
+    s.start = pressed(SDL_CONTROLLER_BUTTON_START);
   } else if (j.joystick != nullptr) {
+    s.connected = true;
     if (SDL_JoystickNumAxes(j.joystick) >= 2) {
       s.x = AxisPosition(SDL_JoystickGetAxis(j.joystick, 0));
       s.y = AxisPosition(SDL_JoystickGetAxis(j.joystick, 1));
+    }
+    if (SDL_JoystickNumHats(j.joystick) >= 1) {
+      const Uint8 hat = SDL_JoystickGetHat(j.joystick, 0);
+      if (hat & SDL_HAT_LEFT) s.x = 0;
+      if (hat & SDL_HAT_RIGHT) s.x = kAxisMax;
+      if (hat & SDL_HAT_UP) s.y = 0;
+      if (hat & SDL_HAT_DOWN) s.y = kAxisMax;
     }
     int count = SDL_JoystickNumButtons(j.joystick);
     for (int b = 0; b < count && b < 32; ++b) {

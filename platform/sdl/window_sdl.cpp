@@ -1,15 +1,19 @@
 // The SDL window, presenter and input events.
 //
-// One borderless full-screen window on the desktop (SDL_WINDOW_FULLSCREEN_DESKTOP)
-// with a renderer that scales the game's 640x480 frame to fit, keeping its
-// 4:3 shape with black bars. Mouse input comes as relative motion (the game
-// keeps its own pointer); buttons and keys are collected from events so that
-// a press shorter than a frame still counts.
+// One window, full screen on the desktop (SDL_WINDOW_FULLSCREEN_DESKTOP) or a
+// resizable window, with a renderer that scales the game's 640x480 frame to
+// fit, keeping its 4:3 shape with black bars. Alt+Enter and F11 switch
+// between the two. Mouse input comes as relative motion (the game keeps its
+// own pointer); buttons and keys are collected from events so that a press
+// shorter than a frame still counts.
 #include <SDL.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/display.h"
 #include "platform/input.h"
@@ -18,6 +22,10 @@
 
 namespace platform {
 namespace {
+
+// The desktop entry's id: window managers match the window to it (and so
+// find its icon and name) by this class.
+constexpr const char* kWindowClass = "vantomir";
 
 struct KeyState {
   bool held = false;
@@ -30,21 +38,65 @@ struct WindowState {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   bool active = false;
-  volatile std::sig_atomic_t quit = 0;
+  bool windowed = false;
+  bool smooth = true;
+  std::vector<uint32_t> icon;
+  int iconWidth = 0, iconHeight = 0;
+  std::string lastError;
   int pointerX = 0;
   int pointerY = 0;
+  bool pointerMoved = false;
+  bool otherKeyPressed = false;
+  std::string typed;
   KeyState buttons[2];
-  KeyState keys[2];
+  KeyState keys[kKeyCount];
 };
 
 WindowState w;
+volatile std::sig_atomic_t quitSignal = 0;
 
-void OnSignal(int) { w.quit = 1; }
+void OnSignal(int) { quitSignal = 1; }
+bool quitEvent = false;
 
 KeyState* KeyFor(SDL_Scancode code) {
-  if (code == SDL_SCANCODE_ESCAPE) return &w.keys[static_cast<int>(Key::Escape)];
-  if (code == SDL_SCANCODE_F12) return &w.keys[static_cast<int>(Key::F12)];
-  return nullptr;
+  auto key = [](Key k) { return &w.keys[static_cast<int>(k)]; };
+  switch (code) {
+    case SDL_SCANCODE_ESCAPE: return key(Key::Escape);
+    case SDL_SCANCODE_F12: return key(Key::F12);
+    case SDL_SCANCODE_P:
+    case SDL_SCANCODE_PAUSE: return key(Key::Pause);
+    case SDL_SCANCODE_LEFT:
+    case SDL_SCANCODE_A: return key(Key::Left);
+    case SDL_SCANCODE_RIGHT:
+    case SDL_SCANCODE_D: return key(Key::Right);
+    case SDL_SCANCODE_UP:
+    case SDL_SCANCODE_W: return key(Key::Up);
+    case SDL_SCANCODE_DOWN:
+    case SDL_SCANCODE_S: return key(Key::Down);
+    case SDL_SCANCODE_SPACE:
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return key(Key::Fire);
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: return key(Key::Return);
+    case SDL_SCANCODE_BACKSPACE: return key(Key::Backspace);
+    default: return nullptr;
+  }
+}
+
+// Keys that are the window's or the game's own and so do not count as "any
+// key" (which ends a demonstration).
+bool IsOwnKey(SDL_Scancode code) {
+  switch (code) {
+    case SDL_SCANCODE_F12:
+    case SDL_SCANCODE_F11:
+    case SDL_SCANCODE_P:
+    case SDL_SCANCODE_PAUSE:
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT:
+      return true;
+    default:
+      return false;
+  }
 }
 
 KeyState* ButtonFor(Uint8 button) {
@@ -74,7 +126,12 @@ void SetActive(bool active) {
   // Relative mode hides the system cursor and keeps it in the window; give it
   // back while the player is elsewhere.
   SDL_SetRelativeMouseMode(active ? SDL_TRUE : SDL_FALSE);
-  if (!active) ReleaseAll();
+  if (active) {
+    SDL_StartTextInput();
+  } else {
+    SDL_StopTextInput();
+    ReleaseAll();
+  }
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& e) {
@@ -92,6 +149,62 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   }
 }
 
+void Fail(const char* what) { w.lastError = std::string(what) + ": " + SDL_GetError(); }
+
+void ApplyIcon() {
+  if (w.window == nullptr || w.icon.empty()) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(w.icon.data(), w.iconWidth, w.iconHeight, 32,
+                                                            w.iconWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) return;
+  SDL_SetWindowIcon(w.window, surface);
+  SDL_FreeSurface(surface);
+}
+
+void ApplyScaling() {
+  if (w.texture != nullptr) {
+    SDL_SetTextureScaleMode(w.texture, w.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  }
+}
+
+// Full screen on the desktop, or a window of the frame's size centred on the
+// display the first time (later it keeps the size and place the player gave
+// it).
+void ApplyWindowMode() {
+  if (w.window == nullptr) return;
+  if (!w.windowed) {
+    SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    return;
+  }
+  SDL_SetWindowFullscreen(w.window, 0);
+  SDL_SetWindowResizable(w.window, SDL_TRUE);
+}
+
+// Alt+Enter and F11.
+bool IsWindowModeKey(const SDL_KeyboardEvent& e) {
+  return e.keysym.scancode == SDL_SCANCODE_F11 ||
+         ((e.keysym.scancode == SDL_SCANCODE_RETURN || e.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+          (e.keysym.mod & KMOD_ALT) != 0);
+}
+
+void HandleKeyDown(const SDL_KeyboardEvent& e) {
+  if (!w.active || e.repeat != 0) return;
+  if (IsWindowModeKey(e)) {
+    SetWindowed(!w.windowed);
+    return;
+  }
+  Press(KeyFor(e.keysym.scancode));
+  if (!IsOwnKey(e.keysym.scancode)) w.otherKeyPressed = true;
+}
+
+// Typed text in the game's character set: ASCII 32..126, letters in capitals.
+void AddTypedText(const char* utf8) {
+  for (const char* c = utf8; *c != '\0'; ++c) {
+    const unsigned char ch = static_cast<unsigned char>(*c);
+    if (ch < 32 || ch > 126) continue;
+    w.typed += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+  }
+}
+
 }  // namespace
 
 bool StartVideo() {
@@ -99,21 +212,36 @@ bool StartVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  SDL_SetHint(SDL_HINT_APP_NAME, "Vantomir");
+  // SDL 2 takes the window class (X11) and application id (Wayland) from the
+  // environment, unless the player set them.
+  setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 0);
+  setenv("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClass, 0);
   // One count of mouse motion moves the game's pointer one frame pixel, on any
   // screen size: the pointer is a virtual stick, and its feel must not
   // depend on the monitor.
   SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    Fail("cannot start the video system");
+    return false;
+  }
   // With no display at all SDL falls back to drivers that show nothing; a
   // game nobody can see has not started.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) {
+    w.lastError = std::string("no display to show a window on (video driver '") +
+                  (driver != nullptr ? driver : "none") + "')";
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return false;
   }
   w.videoStarted = true;
+  // Closing from outside (Ctrl+C, a logout, a hang-up) ends the game the
+  // normal way, so the settings are saved. SDL's own handler only covers
+  // SIGINT and SIGTERM.
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
+  std::signal(SIGHUP, OnSignal);
+  SDL_StopTextInput();
   StartJoystick();
   return true;
 }
@@ -129,9 +257,13 @@ void StopVideo() {
 bool OpenWindow(const char* title, bool vsyncAssist) {
   if (!w.videoStarted) return false;
   CloseWindow();
+  const Uint32 mode = w.windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
   w.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth,
-                              kFrameHeight, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI);
-  if (w.window == nullptr) return false;
+                              kFrameHeight, mode | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (w.window == nullptr) {
+    Fail("cannot open the window");
+    return false;
+  }
   Uint32 flags = SDL_RENDERER_ACCELERATED | (vsyncAssist ? SDL_RENDERER_PRESENTVSYNC : 0);
   w.renderer = SDL_CreateRenderer(w.window, -1, flags);
   if (w.renderer == nullptr) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
@@ -141,9 +273,13 @@ bool OpenWindow(const char* title, bool vsyncAssist) {
                                   kFrameWidth, kFrameHeight);
   }
   if (w.texture == nullptr) {
+    Fail("cannot draw in the window");
     CloseWindow();
     return false;
   }
+  ApplyScaling();
+  ApplyIcon();
+  SDL_SetWindowMinimumSize(w.window, kFrameWidth / 4, kFrameHeight / 4);
   SDL_ShowCursor(SDL_DISABLE);
   SDL_RaiseWindow(w.window);
   Uint32 windowFlags = SDL_GetWindowFlags(w.window);
@@ -167,6 +303,30 @@ void CloseWindow() {
 
 bool IsWindowOpen() { return w.window != nullptr; }
 
+void SetWindowed(bool windowed) {
+  if (w.windowed == windowed) return;
+  w.windowed = windowed;
+  ApplyWindowMode();
+}
+
+bool IsWindowed() { return w.windowed; }
+
+void SetSmoothScaling(bool smooth) {
+  if (w.smooth == smooth) return;
+  w.smooth = smooth;
+  ApplyScaling();
+}
+
+void SetWindowIcon(const uint32_t* pixels, int width, int height) {
+  if (pixels == nullptr || width <= 0 || height <= 0) return;
+  w.icon.assign(pixels, pixels + width * height);
+  w.iconWidth = width;
+  w.iconHeight = height;
+  ApplyIcon();
+}
+
+const char* LastVideoError() { return w.lastError.c_str(); }
+
 void PresentFrame(const uint32_t* pixels) {
   if (w.texture == nullptr) return;
   SDL_UpdateTexture(w.texture, nullptr, pixels, kFrameWidth * 4);
@@ -178,20 +338,24 @@ void PresentFrame(const uint32_t* pixels) {
 void PumpEvents() {
   for (KeyState& k : w.buttons) k.pressedThisPass = false;
   for (KeyState& k : w.keys) k.pressedThisPass = false;
+  w.pointerMoved = false;
+  w.otherKeyPressed = false;
+  w.typed.clear();
   if (!w.videoStarted) return;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
       case SDL_QUIT:
-        w.quit = 1;
+        quitEvent = true;
         break;
       case SDL_WINDOWEVENT:
         HandleWindowEvent(e.window);
         break;
       case SDL_MOUSEMOTION:
-        if (w.active) {
+        if (w.active && (e.motion.xrel != 0 || e.motion.yrel != 0)) {
           w.pointerX = std::clamp(w.pointerX + e.motion.xrel, 0, kFrameWidth - 1);
           w.pointerY = std::clamp(w.pointerY + e.motion.yrel, 0, kFrameHeight - 1);
+          w.pointerMoved = true;
         }
         break;
       case SDL_MOUSEBUTTONDOWN:
@@ -201,10 +365,13 @@ void PumpEvents() {
         Release(ButtonFor(e.button.button));
         break;
       case SDL_KEYDOWN:
-        if (w.active && e.key.repeat == 0) Press(KeyFor(e.key.keysym.scancode));
+        HandleKeyDown(e.key);
         break;
       case SDL_KEYUP:
         Release(KeyFor(e.key.keysym.scancode));
+        break;
+      case SDL_TEXTINPUT:
+        if (w.active) AddTypedText(e.text.text);
         break;
       default:
         HandleJoystickEvent(e);
@@ -215,7 +382,7 @@ void PumpEvents() {
 
 bool IsWindowActive() { return w.window != nullptr && w.active; }
 
-bool QuitRequested() { return w.quit != 0; }
+bool QuitRequested() { return quitEvent || quitSignal != 0; }
 
 int DisplayRefreshRate() {
   if (!w.videoStarted) return 0;
@@ -245,10 +412,21 @@ bool IsKeyDown(Key key) {
   return k.held || k.pressedThisPass;
 }
 
+bool PointerMoved() { return w.pointerMoved; }
+
+bool OtherKeyPressed() { return w.otherKeyPressed; }
+
+std::string TakeTypedText() {
+  std::string text;
+  text.swap(w.typed);
+  return text;
+}
+
+// The message goes to standard error as well, where a player who started
+// the game from a terminal (or a log) finds it.
 void ShowMessageBox(const char* title, const char* text) {
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, w.window) != 0) {
-    std::fprintf(stderr, "%s: %s\n", title, text);
-  }
+  std::fprintf(stderr, "%s: %s\n", title, text);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, w.window);
 }
 
 }  // namespace platform

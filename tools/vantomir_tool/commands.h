@@ -9,6 +9,7 @@ using Args = std::vector<std::string>;
 
 int RandomCommand(const Args& args);
 int RunCommand(const Args& args);
+int PlayCommand(const Args& args);
 int PaceCommand(const Args& args);
 int LevelCommand(const Args& args);
 int SettingsCommand(const Args& args);

@@ -16,6 +16,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"run", RunCommand, "run the game headless for a number of loop passes"},
+    {"play", PlayCommand, "play one game or demonstration headless, printing its state per frame"},
     {"random", RandomCommand, "print numbers of the game's random generator"},
     {"pace", PaceCommand, "measure the frame pacer"},
     {"level", LevelCommand, "print a level's landscape, enemies and settings as JSON"},
