@@ -64,9 +64,7 @@ bool PointerMoved();
 // window's or the game's own keys (F12, the pause keys, F11, Alt+Enter).
 bool OtherKeyPressed();
 
-// The text typed during the last pass, as characters of the game's font
-// (Latin letters in capitals, digits, space and printable ASCII punctuation);
-// anything else is left out.
+// The text typed during the last pass, printable ASCII only.
 std::string TakeTypedText();
 
 }  // namespace platform

@@ -179,9 +179,11 @@ void AddGlowQuad(int slot, float x, float y, float w, float h, float u, float v,
 
 void ApplyDisplayGeometry() {
   viewRect = settings.stretch != 0 ? ViewRect{0, 0, 640, 548} : ViewRect{64, 16, 512, 512};
+  // Cleared and shown within the pass: the devices are read once a pass, and
+  // a rebuild of the graphics must not swallow a key pressed meanwhile.
   for (int i = 0; i < 3; ++i) {
     ClearTarget(MakeColour(0, 0, 0));
-    PresentFrame();
+    ShowBackBuffer();
   }
   for (int q = FrameTexture; q < FrameTexture + 4; ++q) SizeQuad(q, viewRect.width, viewRect.height);
   SizeQuad(TrailTexture, viewRect.width, viewRect.height);

@@ -183,6 +183,14 @@ void PresentFrame() {
   platform::PumpEvents();
 }
 
+void ShowBackBuffer() {
+  EndPaint();
+  displayState.target = ScreenTarget;
+  if (displayState.open && platform::IsWindowActive()) {
+    platform::PresentFrame(displayState.backBuffer.data());
+  }
+}
+
 bool IsDisplayActive() { return displayState.open && platform::IsWindowActive(); }
 
 const uint32_t* BackBuffer() { return displayState.backBuffer.data(); }

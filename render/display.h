@@ -60,6 +60,9 @@ bool IsDisplayOpen();
 bool SetFrameCap(int fps);
 bool IsFrameCapActive();
 void PresentFrame();
+// Shows the back buffer at once, within a loop pass: no waiting for the next
+// pass and no input delivered (clearing the screen while it is set up).
+void ShowBackBuffer();
 bool IsDisplayActive();
 
 // Opens the game's screen with its fallbacks (60 Hz if asked for, then the

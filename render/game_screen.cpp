@@ -31,7 +31,7 @@ bool OpenGameScreen() {
   SetFrameCap(60);
   for (int i = 0; i < 3; ++i) {
     ClearTarget(MakeColour(0, 0, 0));
-    PresentFrame();
+    ShowBackBuffer();
   }
   RadarColours[0] = MakeColour(0, 96, 48);
   RadarColours[1] = MakeColour(0, 128, 32);

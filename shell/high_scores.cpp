@@ -86,6 +86,7 @@ void EditName(const MenuPointer& p) {
 void TypeName() {
   NameEntryState& e = nameEntry;
   for (char c : input.typed) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');  // the font has capitals only
     if (c < 32 || c > 95 || e.entryCursor >= kPreviewSlot) continue;
     e.entrySlots[e.entryCursor] = c;
     ++e.entryCursor;

@@ -186,9 +186,54 @@ TEST_F(SettingsFile, WrittenFileReadsBackTheSame) {
 TEST_F(SettingsFile, FailedSaveKeepsTheOldFile) {
   Write("volume = 70\r\n");
   fs::create_directory(path_ + ".new");  // the temporary file cannot be made
-  EXPECT_FALSE(SaveSettings(path_));
+  std::string error;
+  EXPECT_FALSE(SaveSettings(path_, &error));
+  EXPECT_NE(error.find(path_), std::string::npos) << error;
   EXPECT_EQ(Read(), "volume = 70\r\n");
-  EXPECT_FALSE(SaveSettings("/proc/vantomir.ini"));
+  // A folder nobody may write in, not even root.
+  EXPECT_FALSE(SaveSettings("/proc/vantomir.ini", &error));
+  EXPECT_NE(error.find("/proc/vantomir.ini: "), std::string::npos) << error;
+}
+
+TEST_F(SettingsFile, AFolderOrADeviceOfThatNameGivesDefaultsAndIsLeftAlone) {
+  auto load = [this] {
+    settings = Settings{};
+    settings.volume = 99;
+    std::string problem;
+    LoadSettings(path_, &problem);
+    EXPECT_EQ(settings, Settings{});
+    return problem;
+  };
+  fs::create_directory(path_);
+  EXPECT_NE(load().find("is a folder"), std::string::npos);
+  std::string error;
+  EXPECT_FALSE(SaveSettings(path_, &error));
+  EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_directory(path_));
+  fs::remove(path_);
+
+  // A link to a device is neither read nor replaced.
+  fs::create_symlink("/dev/zero", path_);
+  EXPECT_NE(load().find("not a regular file"), std::string::npos);
+  EXPECT_FALSE(SaveSettings(path_, &error));
+  EXPECT_TRUE(fs::is_symlink(path_));
+  fs::remove(path_);
+
+  // A regular file that cannot be read (even by root).
+  EXPECT_FALSE(PreferencesReader::FromFile("/proc/self/mem", &error).ReadInteger("volume", 0));
+  EXPECT_NE(error.find("/proc/self/mem: "), std::string::npos);
+}
+
+TEST_F(SettingsFile, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
+  const fs::path target = dir_ / "elsewhere.ini";
+  std::ofstream(target) << "volume = 10\r\n";
+  fs::create_symlink(target, path_);
+  settings.volume = 80;
+  ASSERT_TRUE(SaveSettings(path_));
+  EXPECT_TRUE(fs::is_symlink(path_));
+  settings = Settings{};
+  LoadSettings(target.string());
+  EXPECT_EQ(settings.volume, 80);
 }
 
 }  // namespace

@@ -196,12 +196,11 @@ void HandleKeyDown(const SDL_KeyboardEvent& e) {
   if (!IsOwnKey(e.keysym.scancode)) w.otherKeyPressed = true;
 }
 
-// Typed text in the game's character set: ASCII 32..126, letters in capitals.
+// Typed text as printable ASCII; anything else is left out.
 void AddTypedText(const char* utf8) {
   for (const char* c = utf8; *c != '\0'; ++c) {
     const unsigned char ch = static_cast<unsigned char>(*c);
-    if (ch < 32 || ch > 126) continue;
-    w.typed += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    if (ch >= 32 && ch <= 126) w.typed += static_cast<char>(ch);
   }
 }
 
