@@ -2,7 +2,7 @@
 # needs, installed only when missing.
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev libpixman-1-dev xvfb openbox xdotool imagemagick x11-utils
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev libpixman-1-dev xvfb openbox xdotool wmctrl imagemagick x11-utils
   sox clang libclang-rt-14-dev)
 
 # Installs whichever of the named packages are not installed yet; does

@@ -102,3 +102,33 @@ wait_for_exit() {
     sleep 0.05
   done
 }
+
+# The game's pointer, in 640x480 frame pixels, as far as the test moved it:
+# it starts at (480, 360), and every pixel of relative motion moves it one
+# frame pixel.
+pointer_x=480
+pointer_y=360
+move_to() {
+  xdotool mousemove_relative -- $(( $1 - pointer_x )) $(( $2 - pointer_y ))
+  pointer_x=$1
+  pointer_y=$2
+  sleep 0.15
+}
+click() {
+  xdotool click 1
+  sleep 0.25
+}
+
+# launch_game DIR [ARGS...]: starts the game silently with its files in DIR,
+# waits for its window and sets GAME_PID and GAME_WINDOW.
+launch_game() {
+  local dir=$1
+  shift
+  pointer_x=480
+  pointer_y=360
+  SDL_AUDIODRIVER=dummy "$game" --dir "$dir" "$@" 2>> "$dir/stderr.txt" &
+  GAME_PID=$!
+  E2E_PIDS+=("$GAME_PID")
+  GAME_WINDOW=$(wait_for_window Vantomir)
+  sleep 1.5
+}

@@ -30,24 +30,9 @@ score01 = 263462137443285139141155301507189482205219093437123
 INI
 sed -i 's/$/\r/' "$work/vantomir.ini"
 
-# The pointer starts at (480, 360) in 640x480 frame pixels; moves are
-# relative, one frame pixel per pixel of motion.
-pointer_x=480
-pointer_y=360
-move_to() {
-  xdotool mousemove_relative -- $(( $1 - pointer_x )) $(( $2 - pointer_y ))
-  pointer_x=$1
-  pointer_y=$2
-  sleep 0.15
-}
-click() {
-  xdotool click 1
-  sleep 0.25
-}
-
 start_display 1024 768
 before=$("$tool" settings "$work/vantomir.ini")
-(cd "$work" && SDL_AUDIODRIVER=dummy exec "$game") &
+(cd "$work" && SDL_AUDIODRIVER=dummy exec "$game" --dir .) &
 pid=$!
 E2E_PIDS+=("$pid")
 wait_for_window Vantomir > /dev/null
@@ -88,7 +73,7 @@ cp "$work/vantomir.ini" "$readonly_dir/vantomir.ini"
 chmod 644 "$readonly_dir/vantomir.ini"
 cp "$game" "$work/vantomir-copy"
 chmod 755 "$work/vantomir-copy"
-(cd "$readonly_dir" && SDL_AUDIODRIVER=dummy exec runuser -u nobody -- "$work/vantomir-copy") &
+(cd "$readonly_dir" && SDL_AUDIODRIVER=dummy exec runuser -u nobody -- "$work/vantomir-copy" --dir .) &
 pid=$!
 E2E_PIDS+=("$pid")
 wait_for_window Vantomir > /dev/null

@@ -18,7 +18,7 @@ check_size() {
   echo "-- ${width}x${height}: picture ${frameWidth}x${frameHeight} at ($left, $top)"
   start_display "$width" "$height"
   rm -f "$work"/snap*.bmp
-  (cd "$work" && SDL_AUDIODRIVER=dummy exec "$game") &
+  (cd "$work" && SDL_AUDIODRIVER=dummy exec "$game" --dir .) &
   local pid=$!
   E2E_PIDS+=("$pid")
   local window

@@ -3,8 +3,14 @@
 // Input comes from a script of one event a line:
 //   <pass> move DX DY          relative pointer motion
 //   <pass> pointer X Y         pointer placed at X, Y
-//   <pass> down|up BUTTON      left, right, escape, f12 or joyN (N = 0..31)
+//   <pass> down|up BUTTON      mouse buttons left, right; keys escape, f12,
+//                              pause, arrowleft, arrowright, arrowup,
+//                              arrowdown, fire, return, backspace; pad
+//                              buttons joyN (N = 0..31) and start
+//   <pass> type TEXT           text typed (the rest of the line)
+//   <pass> key                 a key that is none of the game's own
 //   <pass> stick X Y           joystick axes, 0..65535 each
+//   <pass> pad off|on          the pad is unplugged or plugged in
 //   <pass> focus off|on        the window loses or regains the focus
 // Blank lines and lines starting with # are ignored. Events of pass P reach
 // the game at the start of pass P, as if they had happened just before it.
@@ -15,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -27,6 +34,7 @@
 #include "shell/shell.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
+#include "tools/vantomir_tool/trace.h"
 #include "tools/vantomir_tool/wav.h"
 
 namespace {
@@ -43,8 +51,12 @@ const char* kHelp =
     "  --frames N       number of loop passes (pass numbers start at 0)\n"
     "  --input FILE     input script, one event a line:\n"
     "                     <pass> move DX DY | <pass> pointer X Y\n"
-    "                     <pass> down|up left|right|escape|f12|joyN\n"
-    "                     <pass> stick X Y | <pass> focus off|on\n"
+    "                     <pass> down|up BUTTON (left, right, escape, f12, pause,\n"
+    "                       arrowleft, arrowright, arrowup, arrowdown, fire,\n"
+    "                       return, backspace, joyN, start)\n"
+    "                     <pass> type TEXT | <pass> key\n"
+    "                     <pass> stick X Y | <pass> pad off|on\n"
+    "                     <pass> focus off|on\n"
     "  --dir DIR        current directory of the game (where vantomir.ini and\n"
     "                   screenshots are); default: the current directory\n"
     "  --out DIR        where frame and playfield images go; default: the current\n"
@@ -64,13 +76,27 @@ struct RunOptions {
   std::set<int64_t> snaps, playfields;
 };
 
+std::optional<platform::Key> KeyNamed(const std::string& name) {
+  using platform::Key;
+  static const std::map<std::string, Key> kKeys = {
+      {"escape", Key::Escape},       {"f12", Key::F12},         {"pause", Key::Pause},
+      {"arrowleft", Key::Left},      {"arrowright", Key::Right}, {"arrowup", Key::Up},
+      {"arrowdown", Key::Down},      {"fire", Key::Fire},        {"return", Key::Return},
+      {"backspace", Key::Backspace},
+  };
+  auto it = kKeys.find(name);
+  if (it == kKeys.end()) return std::nullopt;
+  return it->second;
+}
+
 bool ParseButton(const std::string& name, bool down, Event* event) {
   if (name == "left" || name == "right") {
     auto button = name == "left" ? platform::MouseButton::Left : platform::MouseButton::Right;
     *event = [button, down] { headless::SetMouseButton(button, down); };
-  } else if (name == "escape" || name == "f12") {
-    auto key = name == "escape" ? platform::Key::Escape : platform::Key::F12;
-    *event = [key, down] { headless::SetKey(key, down); };
+  } else if (auto key = KeyNamed(name)) {
+    *event = [key = *key, down] { headless::SetKey(key, down); };
+  } else if (name == "start") {
+    *event = [down] { headless::SetJoystickStart(down); };
   } else if (name.rfind("joy", 0) == 0) {
     auto n = ParseInteger(name.substr(3), 0, 31);
     if (!n) return false;
@@ -113,12 +139,17 @@ bool ReadScript(const std::string& path, std::multimap<int64_t, Event>* events, 
       if (kind == "pointer") event = [x, y] { headless::PlacePointer(x, y); };
       if (kind == "stick") event = [x, y] { headless::SetStick(x, y); };
     } else if ((kind == "down" || kind == "up") && w.size() == 3) {
-      if (!ParseButton(w[2], kind == "down", &event)) {
-        return bad("unknown button (left, right, escape, f12, joy0..joy31)");
-      }
-    } else if (kind == "focus" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
+      if (!ParseButton(w[2], kind == "down", &event)) return bad("unknown button or key");
+    } else if (kind == "type" && w.size() >= 3) {
+      const size_t start = line.find_first_not_of(" \t", line.find("type") + 4);
+      const std::string text = line.substr(start);
+      event = [text] { headless::TypeText(text); };
+    } else if (kind == "key" && w.size() == 2) {
+      event = [] { headless::PressOtherKey(); };
+    } else if ((kind == "focus" || kind == "pad") && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
       bool on = w[2] == "on";
-      event = [on] { headless::SetFocus(on); };
+      if (kind == "focus") event = [on] { headless::SetFocus(on); };
+      if (kind == "pad") event = [on] { headless::SetJoystickConnected(on); };
     } else {
       return bad("unknown event");
     }
@@ -182,14 +213,18 @@ std::string Numbered(const std::string& stem, int64_t pass) {
   return name;
 }
 
+// The loop's state after a pass and, in a game, the game's.
 std::string TraceLine(int64_t pass) {
   char line[256];
   std::snprintf(line, sizeof line,
                 "{\"pass\":%lld,\"screenState\":\"%s\",\"screenTimer\":%d,\"graphicsState\":%d,"
-                "\"pointerX\":%d,\"pointerY\":%d}\n",
+                "\"pointerX\":%d,\"pointerY\":%d,\"demoMode\":%d,\"demoIndex\":%d,\"paused\":%d",
                 static_cast<long long>(pass), ScreenStateName(shell.screenState), shell.screenTimer,
-                static_cast<int>(shell.graphicsState), input.pointerX, input.pointerY);
-  return line;
+                static_cast<int>(shell.graphicsState), input.pointerX, input.pointerY, shell.demoMode,
+                shell.demoIndex, shell.paused);
+  std::string out = line;
+  if (shell.screenState == ScreenState::Play) out += "," + GameStateFields();
+  return out + "}\n";
 }
 
 bool WriteImage(const fs::path& path, const uint32_t* pixels, int width, int height) {
