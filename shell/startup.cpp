@@ -56,9 +56,9 @@ bool StartDevices(std::string* message) {
   return true;
 }
 
-// The window shows the game's icon (assets/icon.bmp, 32-bit BMP with alpha).
+// The window shows the game's icon (assets/window_icon.bmp, 32-bit BMP with alpha).
 void SetGameIcon() {
-  const EmbeddedFile* file = FindEmbeddedFile("icon.bmp");
+  const EmbeddedFile* file = FindEmbeddedFile("window_icon.bmp");
   if (file == nullptr) return;
   std::vector<uint32_t> pixels;
   int width = 0, height = 0;

@@ -186,8 +186,11 @@ bool IsWindowModeKey(const SDL_KeyboardEvent& e) {
           (e.keysym.mod & KMOD_ALT) != 0);
 }
 
+// Keys and clicks reach only the window that has the keyboard or the
+// pointer, so they count even before the focus event: SDL reports the focus
+// of an X11 window a fifth of a second late.
 void HandleKeyDown(const SDL_KeyboardEvent& e) {
-  if (!w.active || e.repeat != 0) return;
+  if (e.repeat != 0) return;
   if (IsWindowModeKey(e)) {
     SetWindowed(!w.windowed);
     return;
@@ -358,7 +361,7 @@ void PumpEvents() {
         }
         break;
       case SDL_MOUSEBUTTONDOWN:
-        if (w.active) Press(ButtonFor(e.button.button));
+        Press(ButtonFor(e.button.button));
         break;
       case SDL_MOUSEBUTTONUP:
         Release(ButtonFor(e.button.button));
@@ -370,7 +373,7 @@ void PumpEvents() {
         Release(KeyFor(e.key.keysym.scancode));
         break;
       case SDL_TEXTINPUT:
-        if (w.active) AddTypedText(e.text.text);
+        AddTypedText(e.text.text);
         break;
       default:
         HandleJoystickEvent(e);

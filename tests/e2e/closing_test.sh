@@ -4,13 +4,7 @@
 # the keyboard into the high-score table; Alt+F4, SIGTERM, SIGINT and SIGHUP
 # after a changed option.
 set -uo pipefail
-game="$1"
-tool="$2"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 start_display 1024 768
 
 # OPTIONS, VOLUME to 70, BACK.

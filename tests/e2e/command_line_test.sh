@@ -4,12 +4,7 @@
 # or writes a file. With no --dir the game keeps its files in
 # ~/.local/share/vantomir, made on the first run.
 set -uo pipefail
-game="$1"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 start_display 800 600
 export HOME="$work/home"
 mkdir -p "$HOME"

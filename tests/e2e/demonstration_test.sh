@@ -4,13 +4,7 @@
 # title back, and the next 15 s start demonstration 2 (478). The pictures are
 # compared with frames of the same demonstrations run headless.
 set -uo pipefail
-game="$1"
-tool="$2"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Headless references: the title, and 40 frames into demonstrations 1 and 2
 # (the second follows a mouse move that ends the first after 40 frames).

@@ -1,6 +1,13 @@
 # Helpers for the end-to-end tests: a virtual X display with a window
-# manager, the game's window, screenshots and pixels.
+# manager, the game's window, screenshots and pixels. A test sources this
+# file first; it takes the test's arguments (the game and vantomir-tool) and
+# gives it a scratch folder, $work, removed at the end with every process the
+# test started.
 
+game="${1:-}"
+tool="${2:-}"
+work=$(mktemp -d)
+chmod 755 "$work"
 E2E_PIDS=()
 
 fail() {
@@ -14,7 +21,7 @@ cleanup_e2e() {
   for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
   E2E_PIDS=()
 }
-trap cleanup_e2e EXIT
+trap 'cleanup_e2e; rm -rf "$work"' EXIT
 
 # start_display WIDTH HEIGHT: Xvfb on a free display number with openbox;
 # exports DISPLAY. A number that turns out to be taken is given up for another.

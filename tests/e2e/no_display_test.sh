@@ -2,9 +2,7 @@
 # With no display the game says what failed and why, exits with status 1 and
 # leaves its settings file exactly as it was.
 set -uo pipefail
-game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 printf 'smoothing = 0\r\nvolume = 70\r\nscore01 = broken\r\n' > "$work/vantomir.ini"
 cp "$work/vantomir.ini" "$work/original.ini"

@@ -5,14 +5,7 @@
 # values, the unchanged ones and the same high-score table. In a folder the
 # game may not write to, it ends just as normally and leaves the file alone.
 set -uo pipefail
-game="$1"
-tool="$2"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-chmod 755 "$work"
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # A settings file with a table of our own, coded by the game's own writer:
 # the tool reads it back later to compare.

@@ -4,13 +4,7 @@
 # mouse's requests), and the recording replayed headless ends with the score
 # the game itself wrote at its end.
 set -uo pipefail
-game="$1"
-tool="$2"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 printf 'joystick = 1\r\nmusic = 0\r\n' > "$work/vantomir.ini"
 
 start_display 800 600

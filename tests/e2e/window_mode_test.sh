@@ -3,30 +3,34 @@
 # screen and back again, F11 as well; P stops the game (the screen stands
 # still) and P again lets it go on.
 set -uo pipefail
-game="$1"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 start_display 1024 768
 
-# geometry: the size of the game's window as the window manager has it.
+# geometry: the size of the game's window as the window manager has it
+# (looked up afresh: SDL may replace the first window it makes).
 geometry() {
-  xdotool getwindowgeometry "$GAME_WINDOW" | awk '/Geometry/ { print $2 }'
+  local id
+  id=$(xdotool search --onlyvisible --name '^Vantomir$' 2>/dev/null | tail -n 1)
+  [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ { print $2 }'
+}
+# expect_geometry SIZE WHAT: waits up to 5 s for the window to take that size.
+expect_geometry() {
+  local i size=""
+  for i in $(seq 50); do
+    size=$(geometry)
+    [ "$size" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "$2: the window is ${size:-gone}, not $1"
 }
 
 launch_game "$work"
-[ "$(geometry)" = "1024x768" ] || fail "the game did not start full screen: $(geometry)"
+expect_geometry 1024x768 "at the start"
 for key in alt+Return F11; do
   xdotool key "$key"
-  sleep 1
-  size=$(geometry)
-  [ "$size" = "640x480" ] || fail "$key made a window of $size, not 640x480"
+  expect_geometry 640x480 "$key"
   xdotool key "$key"
-  sleep 1
-  size=$(geometry)
-  [ "$size" = "1024x768" ] || fail "$key again gave $size, not the full screen"
+  expect_geometry 1024x768 "$key again"
   echo "   $key: a 640x480 window, then full screen again"
 done
 

@@ -4,12 +4,7 @@
 # snap000002.bmp showing what the screen shows, Escape on the title ends the
 # program within a second with exit code 0.
 set -uo pipefail
-game="$1"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 check_size() {
   local width=$1 height=$2 frameWidth=$3 frameHeight=$4
