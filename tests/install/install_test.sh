@@ -20,11 +20,7 @@ build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../e2e/lib.sh"
 
-# Switch on once the game keeps its files in the per-user folder.
-check_user_folder=0
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+check_user_folder=1
 
 sizes=(16 22 24 32 48 64 128 256)
 expected_files() {  # the files below a prefix, given the program's folder
