@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -131,7 +132,8 @@ int RenderXmCommand(const Args& args) {
   }
   if (!wav.Close() || !written) {
     std::fprintf(stderr, "vantomir-tool render-xm: cannot write %s\n", output.c_str());
-    std::remove(output.c_str());
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(output, ignored)) std::filesystem::remove(output, ignored);
     return 1;
   }
   if (onePass && !player.Ended()) {
