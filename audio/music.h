@@ -67,7 +67,8 @@ int32_t SongVolumeDivisor();
 // Back to a fresh process: no song, no volume set, thread driver.
 void ResetMusic();
 
-// One block's arithmetic: each float sample rounded to the nearest integer,
-// clamped to -32768..32767, multiplied by 16 and divided by divisor (towards
-// zero). frames stereo frames, 2 * frames values.
+// One block's arithmetic: each float sample clamped to -32768..32767 and
+// rounded to the nearest integer (halves away from zero), multiplied by 16
+// and divided by divisor (> 0; towards zero). frames stereo frames, 2 *
+// frames values.
 void ConvertMusicBlock(const float* mix, int frames, int32_t divisor, int16_t* out);

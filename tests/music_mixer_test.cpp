@@ -2,6 +2,7 @@
 // panning, ramps, interpolation, and the length of a tick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -97,6 +98,48 @@ TEST(MusicMixer, RampsGainsOver128FramesAndInterpolatesLinearly) {
   EXPECT_EQ(q.channel(0).voice.leftGain, 128);
   EXPECT_EQ(q.channel(0).voice.rampLeft, 127);
   EXPECT_NEAR(q.channel(0).voice.left, 255.0 - 127.0 / 128.0, 1e-3);
+}
+
+// At a constant gain the mixer works four frames at a time: every frame must
+// still be the interpolation of its own two samples at its own fraction, in
+// the same float arithmetic as one frame at a time, however the output is
+// cut into blocks.
+TEST(MusicMixer, ConstantGainFramesAreExactWhateverTheBlockSizes) {
+  for (int note : {kC4 + 5, kC4 + 31}) {  // 0.25 and 1.2 sample frames a step
+    TestModule m = OneNote(C(note, 1, 0, 0x8, 0x00));  // all to the left at full gain
+    TestSample& s = m.instruments[0].samples[0];
+    s.frames.resize(4000);
+    uint32_t seed = 99;
+    for (int16_t& f : s.frames) {
+      seed = seed * 1664525u + 1013904223u;
+      f = int16_t(seed >> 16);
+    }
+    constexpr int kFrames = 2000;
+    xm::Player whole, pieces;
+    ASSERT_TRUE(Load(whole, m));
+    ASSERT_TRUE(Load(pieces, m));
+    std::vector<float> a(2 * kFrames), b(2 * kFrames);
+    ASSERT_EQ(whole.Render(a.data(), kFrames), kFrames);
+    for (int done = 0, k = 1; done < kFrames; k = k % 9 + 1) {
+      const int n = std::min(k, kFrames - done);
+      ASSERT_EQ(pieces.Render(b.data() + 2 * done, n), n);
+      done += n;
+    }
+    // (Within the ramp a block boundary moves the gain by a product instead
+    // of a sum of steps: the frames after it are the ones to compare.)
+    EXPECT_TRUE(std::equal(a.begin() + 2 * 128, a.end(), b.begin() + 2 * 128)) << "note " << note;
+
+    const uint64_t step = whole.channel(0).voice.step;
+    const float gain = 255.0f * (1.0f / 255.0f);
+    for (int k = 128; k < kFrames; ++k) {  // after the ramp from silence
+      const uint64_t position = uint64_t(k) * step;
+      const float fraction = float(uint32_t(position)) * (1.0f / 4294967296.0f);
+      const float first = s.frames[position >> 32], second = s.frames[(position >> 32) + 1];
+      const float value = first + (second - first) * fraction;
+      ASSERT_EQ(a[2 * size_t(k)], value * gain) << "note " << note << ", frame " << k;
+      ASSERT_EQ(a[2 * size_t(k) + 1], 0.0f);
+    }
+  }
 }
 
 TEST(MusicMixer, ANewNoteFadesTheOldOneOutAndComesInFromSilence) {

@@ -3,7 +3,9 @@
 // play-once songs, and the thread keeping up with the device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <climits>
 #include <cstdio>
 #include <thread>
@@ -89,6 +91,44 @@ TEST(MusicBlocks, RoundClampScaleAndDivideTowardsZero) {
   EXPECT_EQ(out, (std::vector<int16_t>{0, 0, 0, 7084, -7084, 216, -216, 7084}));
   ConvertMusicBlock(mix.data(), 4, 48, out.data());  // song volume 32: a third
   EXPECT_EQ(out[5], 333);
+}
+
+// The block conversion rounds without a library call, four values at a
+// time where it can: it must still give what clamping, lround and integer
+// division give, on halves, values just beside them and the extremes, both
+// in the vector loop and in the scalar tail.
+TEST(MusicBlocks, ConversionEqualsLroundAndIntegerDivision) {
+  std::vector<float> mix = {32767.5f, 32767.49f, -32768.5f, -32767.5f, -32767.49f, 40000.0f, -40000.0f,
+                            1e30f, -1e30f, HUGE_VALF, -HUGE_VALF, 0.0f, -0.0f};
+  for (float k = -4.0f; k <= 4.0f; k += 1.0f) {
+    for (float v : {k + 0.5f, k - 0.5f}) {
+      mix.insert(mix.end(), {v, std::nextafter(v, 0.0f), std::nextafter(v, v * 2)});
+    }
+  }
+  for (float k : {-32766.5f, -8191.5f, 8191.5f, 32766.5f}) {
+    mix.insert(mix.end(), {k, std::nextafter(k, 0.0f), std::nextafter(k, k * 2)});
+  }
+  uint32_t seed = 12345;
+  while (mix.size() < 2000) {
+    seed = seed * 1664525u + 1013904223u;
+    mix.push_back((float(seed >> 8) / 16777216.0f - 0.5f) * 80000.0f);
+  }
+  if (mix.size() % 2) mix.push_back(0.25f);
+  std::vector<int32_t> divisors = {INT32_MAX};
+  for (int32_t d = 16; d <= 79; ++d) divisors.push_back(d);
+  for (int32_t divisor : divisors) {
+    std::vector<int16_t> whole(mix.size()), alone(2);
+    ConvertMusicBlock(mix.data(), int(mix.size() / 2), divisor, whole.data());
+    for (size_t i = 0; i < mix.size(); i += 2) {
+      ConvertMusicBlock(mix.data() + i, 1, divisor, alone.data());  // a single frame: the scalar form
+      for (size_t j = i; j < i + 2; ++j) {
+        const int32_t rounded = int32_t(std::lround(std::clamp(mix[j], -32768.0f, 32767.0f)));
+        const int16_t expected = int16_t(rounded * 16 / divisor);
+        ASSERT_EQ(whole[j], expected) << "value " << mix[j] << ", divisor " << divisor;
+        ASSERT_EQ(alone[j - i], expected) << "value " << mix[j] << ", divisor " << divisor;
+      }
+    }
+  }
 }
 
 TEST_F(MusicService, SongVolumeSetsTheDivisor) {

@@ -1,8 +1,10 @@
 // vantomir-tool render-xm FILE OUT.wav [--seconds S]
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -10,7 +12,6 @@
 #include "assets/embedded.h"
 #include "audio/music.h"
 #include "audio/xm_player.h"
-#include "persist/bmp.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
 #include "tools/vantomir_tool/wav.h"
@@ -106,30 +107,40 @@ int RenderXmCommand(const Args& args) {
     return 1;
   }
 
-  // One pass ends by itself; a module whose pass never ends is cut at the limit.
+  // One pass ends by itself; a module whose pass never ends is cut at the
+  // limit. Blocks go to the file as they are rendered, so memory does not
+  // grow with the song; a looping render's length is known from the start.
   const bool onePass = seconds == 0;
   player.SetLooping(!onePass);
   const int64_t limit = int64_t(std::llround((onePass ? kMaxSeconds : seconds) * xm::kOutputRate));
-  std::vector<int16_t> pcm;
+  WavFileWriter wav;
+  if (!wav.Open(output, 2, xm::kOutputRate, onePass ? 0 : uint64_t(2 * limit))) {
+    std::fprintf(stderr, "vantomir-tool render-xm: cannot write %s\n", output.c_str());
+    return 1;
+  }
   std::vector<float> mix(2 * kMusicBlockFrames);
   std::vector<int16_t> block(2 * kMusicBlockFrames);
-  for (int64_t done = 0; done < limit;) {
+  int64_t done = 0;
+  bool written = true;
+  while (done < limit && written) {
     const int want = int(std::min<int64_t>(kMusicBlockFrames, limit - done));
     const int got = player.Render(mix.data(), want);
     ConvertMusicBlock(mix.data(), got, 16, block.data());
-    pcm.insert(pcm.end(), block.begin(), block.begin() + 2 * got);
+    written = wav.Write(block.data(), 2 * size_t(got));
     done += got;
     if (got < want) break;
+  }
+  if (!wav.Close() || !written) {
+    std::fprintf(stderr, "vantomir-tool render-xm: cannot write %s\n", output.c_str());
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(output, ignored)) std::filesystem::remove(output, ignored);
+    return 1;
   }
   if (onePass && !player.Ended()) {
     std::fprintf(stderr, "vantomir-tool render-xm: warning: the pass did not end within %.0f s\n",
                  kMaxSeconds);
   }
-  if (!WriteWholeFile(output, EncodeWav16(pcm, 2, xm::kOutputRate))) {
-    std::fprintf(stderr, "vantomir-tool render-xm: cannot write %s\n", output.c_str());
-    return 1;
-  }
-  std::printf("%s: %zu frames (%.3f s)\n", output.c_str(), pcm.size() / 2,
-              double(pcm.size() / 2) / xm::kOutputRate);
+  std::printf("%s: %lld frames (%.3f s)\n", output.c_str(), static_cast<long long>(done),
+              double(done) / xm::kOutputRate);
   return 0;
 }
