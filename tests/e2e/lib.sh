@@ -139,3 +139,11 @@ launch_game() {
   GAME_WINDOW=$(wait_for_window Vantomir)
   sleep 1.5
 }
+
+# leave_by_escape PID WHAT: Escape on the title ends the game (PID) with exit
+# code 0 within 3 s, or the test fails naming WHAT.
+leave_by_escape() {
+  xdotool key Escape
+  wait_for_exit "$1" 3
+  [ "$EXIT_CODE" = 0 ] || fail "$2: the game ended with $EXIT_CODE"
+}

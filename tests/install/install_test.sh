@@ -90,9 +90,7 @@ if [ "$check_user_folder" = 1 ]; then
   E2E_PIDS+=("$pid")
   wait_for_window Vantomir > /dev/null
   sleep 1
-  xdotool key Escape
-  wait_for_exit "$pid" 5
-  [ "$EXIT_CODE" = 0 ] || fail "the game ended with $EXIT_CODE"
+  leave_by_escape "$pid" "installed"
   [ -s "$work/empty-home/.local/share/vantomir/vantomir.ini" ] ||
     fail "no ~/.local/share/vantomir/vantomir.ini; HOME holds: $(cd "$work/empty-home" && find . | tr '\n' ' ')"
   [ ! -e "$work/elsewhere/vantomir.ini" ] || fail "vantomir.ini was written to the current folder"
