@@ -24,7 +24,7 @@ namespace {
 // A recording fit to be shown: the ship kept, points won, a lively hand, the
 // level still on, and the title back after exactly 1200 frames.
 bool Acceptable(const DemoFigures& f) {
-  return f.lives >= f.startLives && f.score - f.startScore >= 500 && f.inputChanges >= 60 && f.clearTimer == 0 &&
+  return f.hits == 0 && f.score - f.startScore >= 500 && f.inputChanges >= 60 && f.clearTimer == 0 &&
          f.frames == 1200 && f.backToTitle;
 }
 
@@ -68,18 +68,18 @@ int main(int argc, char** argv) {
   for (int32_t d : {1, 2, 0}) {
     if (!ok) break;
     const DemoFigures f = ReplayDemonstration(d);
-    std::printf("recording %d: level start score %d, +%d points, %d pickups, %d power-ups, %d kills (%d carriers), "
-                "%d turns, %d input changes, lives %d -> %d, %d frames\n",
+    std::printf("recording %d: score %d +%d, %d pickups, %d power-ups, %d kills (%d carriers), %d turns, "
+                "%d input changes, %d hits, lives %d -> %d, %d frames\n",
                 d, f.startScore, f.score - f.startScore, f.pickups, f.powerUps, f.kills, f.carriers, f.turns,
-                f.inputChanges, f.startLives, f.lives, f.frames);
+                f.inputChanges, f.hits, f.startLives, f.lives, f.frames);
     if (!Acceptable(f)) {
-      std::fprintf(stderr, "generate-demos: recording %d falls short\n", d);
+      std::fprintf(stderr, "generate-demos: recording %d falls short; nothing written\n", d);
       ok = false;
     }
   }
   ShutDown(started);
   const std::string path = std::string(argv[1]) + "/demos.bin";
-  if (!WriteRecordings(path)) {
+  if (ok && !WriteRecordings(path)) {
     std::fprintf(stderr, "generate-demos: cannot write %s\n", path.c_str());
     return 1;
   }

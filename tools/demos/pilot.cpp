@@ -15,15 +15,16 @@
 
 namespace {
 
-constexpr int32_t kDeadZone = 96;     // the game ignores smaller requests
 // The hand: the largest change of the stick in a frame, how fast that
-// change itself may grow, and how far the wish must move before the hand
-// takes the stick elsewhere.
+// change itself may grow, how far the wish must move before the hand takes
+// the stick elsewhere, and the stick's reach.
 struct Hand {
   int32_t step, jerk, slack, reach;
 };
-constexpr Hand kHandX{96, 16, 160, 1092};
-constexpr Hand kHandY{80, 14, 128, 819};
+constexpr Hand kHandX{96, 16, 160, kStickX};
+constexpr Hand kHandY{80, 14, 128, kStickY};
+
+constexpr int32_t kDeadZone = 96;     // the game ignores smaller requests
 constexpr int32_t kBrakeX = 64;       // the deceleration the approach plans with
 constexpr int32_t kBrakeY = 56;
 constexpr int32_t kGravity = 0x28;    // debris falls faster by this each frame
@@ -111,7 +112,9 @@ int32_t Cost(GoalKind kind, const Thing& t) {
     case GoalKind::Collect:
       // Debris that will have fallen away before the ship gets there is of no use.
       return t.y > 0xC800 ? 1000 : FramesTo(PickupX(t), PickupY(t));
-    case GoalKind::PowerUp: return FramesTo(PickupX(t), PickupY(t)) - 30;
+    case GoalKind::PowerUp:
+      // A fifth satellite is not to be had.
+      return world.game.satellites >= 4 ? 1000 : FramesTo(PickupX(t), PickupY(t)) - 30;
     case GoalKind::AttackCarrier: return FramesTo(t.x + 0x1400, t.y) + 40;
     case GoalKind::AttackPod: return FramesTo(t.x, t.y) + 20;
     default: return FramesTo(t.x, t.y) + 10;

@@ -31,15 +31,19 @@ constexpr int32_t kFollowFrames = 112;  // frames the best goal after it is trie
 constexpr int64_t kPoint = 1000;
 constexpr int64_t kSatellite = 4000;
 constexpr int64_t kCarrierHit = 120;
+// The world at the end of a trial counts too:
 constexpr int64_t kFruitInReach = 20;  // for each frame under 48 that fruit is from the ship
-constexpr int64_t kThreat = 1500;      // for each bullet or enemy within 20 pixels at the end
+constexpr int64_t kThreat = 1500;      // against, for each bullet or enemy within 20 pixels
+constexpr int64_t kAway = 8;           // against, for each pixel to the nearest carrier
 // Staying with a goal looks purposeful: the present goal, and a second move
 // that goes on with the first, get a head start.
 constexpr int64_t kKeepGoal = 3000;
 constexpr int64_t kKeepFollowing = 1500;
-// A lost ship is the worst, the sooner the worse; a cleared level (or its
-// last carrier shot, which leads there) is as bad.
+// A lost ship is the worst, the sooner the worse. A cleared level is as bad,
+// and so is shooting down all but one carrier: the carriers bring the
+// creatures, and a sky without them is dull to watch.
 constexpr int64_t kLost = -(int64_t{1} << 50);
+constexpr int32_t kCarriersKept = 2;
 
 //-----------------------------------------------------------------------------
 // [SECTION] Snapshots and frames
@@ -115,7 +119,11 @@ int64_t Prospects() {
   world.EnemyBullets.ForEach([&](const EnemyBullet& b) { threat(b.x, b.y); });
   world.Creatures.ForEach([&](const Creature& c) { threat(c.x, c.y); });
   world.Swarmers.ForEach([&](const Swarmer& s) { threat(s.x, s.y); });
-  return value;
+  // Far from the carriers the sky is empty.
+  int32_t nearest = 1024;
+  world.Carriers.ForEach(
+      [&](const Carrier& c) { nearest = std::min(nearest, std::abs((c.x + 0x1800 - g.playerX) >> 8)); });
+  return value - kAway * nearest;
 }
 
 struct Trial {
@@ -138,7 +146,7 @@ int64_t Play(Trial& trial, const Snapshot& from, const Goal& goal, int32_t frame
     PlayOneFrame(trial.d, trial.pilot, false);
     ++trial.frames;
     if (g.deathTimer == 240) return kLost - int64_t{frames - t} * (int64_t{1} << 40);
-    if (g.clearTimer != 0 || world.Carriers.Empty()) return kLost - (int64_t{1} << 39);
+    if (g.clearTimer != 0 || world.Carriers.Size() < kCarriersKept) return kLost - (int64_t{1} << 39);
   }
   return kPoint * (g.score - score) + kSatellite * (g.satellites - satellites) +
          kCarrierHit * (carrierHits - CarrierHits());
@@ -280,16 +288,18 @@ DemoFigures ReplayDemonstration(int32_t d) {
   const GameState& g = world.game;
   f.startScore = g.score;
   f.startLives = g.lives;
-  for (int32_t i = 1; i <= kDemoFrames; ++i) {
+  for (int32_t i = 1; i < kDemoFrames; ++i) {
     const int16_t* a = demoInput[d][i - 1];
     const int16_t* b = demoInput[d][i];
     if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) ++f.inputChanges;
   }
-  while (shell.screenState == ScreenState::Play) {
+  while (shell.screenState == ScreenState::Play && f.frames < 3 * kDemoFrames) {
     const int32_t score = g.score, facing = g.facing, satellites = g.satellites;
     const int32_t carriers = world.Carriers.Size();
     PlayFrame();
     ++f.frames;
+    f.hits += g.deathTimer == 240 ? 1 : 0;
+    f.clearTimer = std::max(f.clearTimer, g.clearTimer);
     if (shell.screenState != ScreenState::Play) break;
     int32_t pickupPoints = 0;
     world.ScoreLabels.ForEach([&](const ScoreLabel& l) {
@@ -304,7 +314,6 @@ DemoFigures ReplayDemonstration(int32_t d) {
     f.turns += g.facing != facing ? 1 : 0;
     f.score = g.score;
     f.lives = g.lives;
-    f.clearTimer = std::max(f.clearTimer, g.clearTimer);
   }
   f.backToTitle = shell.screenState == ScreenState::Title;
   return f;

@@ -27,6 +27,7 @@ struct DemoFigures {
   int32_t carriers = 0;      // carriers destroyed
   int32_t turns = 0;         // changes of facing
   int32_t inputChanges = 0;  // frames whose recorded input differs from the frame before
+  int32_t hits = 0;          // frames in which the ship was hit
   int32_t frames = 0;        // frames played before the title came back
   int32_t clearTimer = 0;    // the level-clear count at the end, 0 if never cleared
   bool backToTitle = false;  // the demonstration ended on the title at its last frame
