@@ -1,14 +1,18 @@
 // generate-demos: records the three demonstrations the idle title plays.
 //
-//   generate-demos DIR   writes DIR/demos.bin (the committed copy is in assets/)
+//   generate-demos DIR [--verbose]   writes DIR/demos.bin (the committed copy
+//                                    is in assets/); --verbose: the bot's
+//                                    choices on stderr
 //
 // A bot plays each demonstration through the game's own code on the headless
 // platform, from the start the game gives it (seed 123456 and the recording's
-// level, score and lives), and the recordings are then replayed from the
-// title through the Play frame to check them. The file holds recordings 0, 1
+// level, score and lives), in a few styles; the recording that wins most
+// points is kept. The recordings are then replayed from the title through the
+// Play frame, in the order the title plays them, and checked. The file holds recordings 0, 1
 // and 2, each 1201 frames of inputVX, inputVY and fireHeld as little-endian
 // signed 16-bit values. The bot is deterministic: the same program writes the
 // same bytes on every run.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -27,6 +31,9 @@ bool Acceptable(const DemoFigures& f) {
   return f.hits == 0 && f.score - f.startScore >= 500 && f.inputChanges >= 60 && f.clearTimer == 0 &&
          f.frames == 1200 && f.backToTitle;
 }
+
+// keepGoal, dodgeCost
+constexpr DemoStyle kStyles[] = {{3000, 2500}, {1500, 5000}, {4500, 1500}};
 
 bool WriteRecordings(const std::string& path) {
   std::string bytes;
@@ -59,14 +66,34 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "generate-demos: the headless game did not start\n");
     return 1;
   }
+  // Each recording in each style; the one that wins most points is kept.
   bool ok = true;
   for (int32_t d = 0; d < 3 && ok; ++d) {
-    for (auto& frame : demoInput[d]) frame[0] = frame[1] = frame[2] = 0;
-    ok = RecordDemonstration(d, verbose);
+    int16_t best[1201][3] = {};
+    int32_t bestPoints = -1;
+    for (const DemoStyle& style : kStyles) {
+      for (auto& frame : demoInput[d]) frame[0] = frame[1] = frame[2] = 0;
+      if (!RecordDemonstration(d, style, verbose)) continue;
+      const DemoFigures f = ReplayDemonstration(d);
+      if (verbose) {
+        std::fprintf(stderr, "recording %d in style %d/%d: +%d points\n", d, style.keepGoal, style.dodgeCost,
+                     f.score - f.startScore);
+      }
+      if (Acceptable(f) && f.score - f.startScore > bestPoints) {
+        bestPoints = f.score - f.startScore;
+        std::copy(&demoInput[d][0][0], &demoInput[d][0][0] + 1201 * 3, &best[0][0]);
+      }
+    }
+    if (bestPoints < 0) {
+      std::fprintf(stderr, "generate-demos: recording %d falls short in every style; nothing written\n", d);
+      ok = false;
+    }
+    std::copy(&best[0][0], &best[0][0] + 1201 * 3, &demoInput[d][0][0]);
   }
   // Replayed in the title's order, after one another, as a player sees them.
+  const bool recorded = ok;
   for (int32_t d : {1, 2, 0}) {
-    if (!ok) break;
+    if (!recorded) break;
     const DemoFigures f = ReplayDemonstration(d);
     std::printf("recording %d: score %d +%d, %d pickups, %d power-ups, %d kills (%d carriers), %d turns, "
                 "%d input changes, %d hits, lives %d -> %d, %d frames\n",

@@ -35,9 +35,8 @@ constexpr int64_t kCarrierHit = 120;
 constexpr int64_t kFruitInReach = 20;  // for each frame under 48 that fruit is from the ship
 constexpr int64_t kThreat = 1500;      // against, for each bullet or enemy within 20 pixels
 constexpr int64_t kAway = 8;           // against, for each pixel to the nearest carrier
-// Staying with a goal looks purposeful: the present goal, and a second move
-// that goes on with the first, get a head start.
-constexpr int64_t kKeepGoal = 3000;
+// A second move that goes on with the first gets a head start (the present
+// goal gets the style's).
 constexpr int64_t kKeepFollowing = 1500;
 // A lost ship is the worst, the sooner the worse. A cleared level is as bad,
 // and so is shooting down all but one carrier: the carriers bring the
@@ -214,7 +213,7 @@ struct Choice {
 
 }  // namespace
 
-bool RecordDemonstration(int32_t d, bool verbose) {
+bool RecordDemonstration(int32_t d, const DemoStyle& style, bool verbose) {
   shell.demoIndex = d;
   StartGame(true);
   input.pointerX = 320;
@@ -240,7 +239,8 @@ bool RecordDemonstration(int32_t d, bool verbose) {
     for (size_t i = 0; i < goals.size(); ++i) {
       int64_t value = Try(trial, choice.base, goals[i]);
       if (value <= kLost) continue;
-      if (live && SameTarget(goals[i], present)) value += kKeepGoal;
+      if (live && SameTarget(goals[i], present)) value += style.keepGoal;
+      if (goals[i].kind == GoalKind::Dodge) value -= style.dodgeCost;
       values.emplace_back(value, i);
     }
     std::stable_sort(values.begin(), values.end(), [](const auto& a, const auto& b) { return a.first > b.first; });

@@ -33,9 +33,17 @@ struct DemoFigures {
   bool backToTitle = false;  // the demonstration ended on the title at its last frame
 };
 
+// How the bot weighs its choices, in thousandths of a point. Small changes
+// of weight lead to quite different games, so the generator plays each
+// demonstration in a few styles and keeps the best.
+struct DemoStyle {
+  int32_t keepGoal;   // head start of the goal being followed: purpose
+  int32_t dodgeCost;  // what a dodge must win over going for a target
+};
+
 // Records demonstration d (0..2) into demoInput[d]; false when the bot found
-// no way through (it then says why on stderr).
-bool RecordDemonstration(int32_t d, bool verbose = false);
+// no way through (it then says why on stderr). verbose: each choice on stderr.
+bool RecordDemonstration(int32_t d, const DemoStyle& style, bool verbose);
 
 // Plays demonstration d from the title through PlayFrame, as the idle title
 // would, with the pointer at the centre, and counts what it shows.
