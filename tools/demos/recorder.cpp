@@ -103,7 +103,7 @@ int32_t CarrierHits() {
 
 // What the world at the end of a trial promises: fruit still to be caught
 // near the ship, and no bullet or enemy about to hit it.
-int64_t Prospects() {
+int64_t Promise() {
   const GameState& g = world.game;
   int64_t value = 0;
   world.Debris.ForEach([&](const DebrisPiece& d) {
@@ -158,7 +158,7 @@ std::vector<Goal> Candidates(const Goal& present, bool live);
 int64_t Try(Trial& trial, const Snapshot& base, const Goal& goal) {
   const int64_t first = Play(trial, base, goal, kCommitFrames);
   if (first <= kLost) return first;
-  if (world.game.levelFrame >= kDemoFrames) return first + Prospects();
+  if (world.game.levelFrame >= kDemoFrames) return first + Promise();
   Take(trial.middle, trial.pilot);
   Goal present = trial.pilot.goal;
   const bool live = FindTarget(present);
@@ -169,7 +169,7 @@ int64_t Try(Trial& trial, const Snapshot& base, const Goal& goal) {
       best = std::max(best, value);
       continue;
     }
-    value += Prospects();
+    value += Promise();
     if (live && SameTarget(next, present)) value += kKeepFollowing;
     best = std::max(best, value);
   }
