@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 std::optional<int64_t> ParseInteger(const std::string& text, int64_t min, int64_t max) {
@@ -31,4 +32,25 @@ int UsageError(const std::string& command, const std::string& message) {
   std::fprintf(stderr, "vantomir-tool %s: %s\n(see vantomir-tool %s --help)\n", command.c_str(),
                message.c_str(), command.c_str());
   return 2;
+}
+
+bool ReadFileLines(const std::string& path, std::vector<FileLine>* lines, std::string* error) {
+  std::ifstream file(path);
+  if (!file) {
+    *error = "cannot read '" + path + "'";
+    return false;
+  }
+  std::string text;
+  for (int number = 1; std::getline(file, text); ++number) {
+    std::istringstream stream(text);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    if (words.empty() || words[0][0] == '#') continue;
+    lines->push_back(FileLine{number, text, std::move(words)});
+  }
+  return true;
+}
+
+std::string LineError(const std::string& path, const FileLine& line, const std::string& why) {
+  return path + ":" + std::to_string(line.number) + ": " + why + ": '" + line.text + "'";
 }

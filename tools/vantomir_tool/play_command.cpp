@@ -8,9 +8,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "audio/music.h"
 #include "input/input.h"
@@ -73,33 +71,22 @@ struct PointerState {
   bool left = false, right = false;
 };
 
-// Whole-number lines of 3 or 4 values (the fourth optional when optional4),
-// '#' lines and blank lines skipped.
+// Whole-number lines of 3 or 4 values (the fourth optional when optional4).
 bool ReadNumberLines(const std::string& path, bool optional4, std::vector<std::vector<int64_t>>* lines,
                      std::string* error) {
-  std::ifstream file(path);
-  if (!file) {
-    *error = "cannot read '" + path + "'";
-    return false;
-  }
-  std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
-    std::istringstream words(line);
+  std::vector<FileLine> text;
+  if (!ReadFileLines(path, &text, error)) return false;
+  for (const FileLine& line : text) {
     std::vector<int64_t> values;
-    std::string word;
-    bool first = true;
-    bool ok = true;
-    while (words >> word) {
-      if (first && word[0] == '#') break;
-      first = false;
+    bool ok = line.words.size() >= 3 && line.words.size() <= (optional4 ? 4u : 3u);
+    for (const std::string& word : line.words) {
       auto v = ParseInteger(word, -32767, 32767);
-      if (!v) ok = false;
+      ok = ok && v.has_value();
       values.push_back(v.value_or(0));
     }
-    if (values.empty() && ok) continue;
-    if (!ok || values.size() < 3 || values.size() > (optional4 ? 4u : 3u)) {
-      *error = path + ":" + std::to_string(number) + ": expected " + (optional4 ? "3 or 4" : "3") +
-               " whole numbers (-32767..32767): '" + line + "'";
+    if (!ok) {
+      *error = LineError(path, line,
+                         std::string("expected ") + (optional4 ? "3 or 4" : "3") + " whole numbers (-32767..32767)");
       return false;
     }
     lines->push_back(std::move(values));

@@ -110,19 +110,13 @@ bool ParseButton(const std::string& name, bool down, Event* event) {
 
 // Reads the script into events by pass; on a bad line, error names it.
 bool ReadScript(const std::string& path, std::multimap<int64_t, Event>* events, std::string* error) {
-  std::ifstream file(path);
-  if (!file) {
-    *error = "cannot read input script '" + path + "'";
-    return false;
-  }
-  std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string word; words >> word;) w.push_back(word);
-    if (w.empty() || w[0][0] == '#') continue;
+  std::vector<FileLine> lines;
+  if (!ReadFileLines(path, &lines, error)) return false;
+  for (const FileLine& fileLine : lines) {
+    const std::string& line = fileLine.text;
+    const std::vector<std::string>& w = fileLine.words;
     auto bad = [&](const std::string& why) {
-      *error = path + ":" + std::to_string(number) + ": " + why + ": '" + line + "'";
+      *error = LineError(path, fileLine, why);
       return false;
     };
     auto pass = ParseInteger(w[0], 0, INT32_MAX);
