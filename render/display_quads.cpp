@@ -42,6 +42,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "render/display_internal.h"
 
@@ -682,6 +685,16 @@ void FilterPicture(const Texture& texture, const Rectangle& rect, int firstX, in
 typedef uint8_t PixelBytes4 __attribute__((vector_size(16)));
 constexpr PixelBytes4 kColourBytes = {255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0};
 
+// Every byte of a plus b, at most 255: one instruction on x86-64.
+inline PixelBytes4 AddBytesSaturated(PixelBytes4 a, PixelBytes4 b) {
+#if defined(__SSE2__)
+  return reinterpret_cast<PixelBytes4>(_mm_adds_epu8(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+#else
+  const PixelBytes4 sum = a + b;
+  return sum | reinterpret_cast<PixelBytes4>(sum < a);  // the bytes that wrapped round
+#endif
+}
+
 // Every channel of each pixel plus the picture's, at most 255 (the byte
 // above the channels cleared, as Pack does).
 inline void AddSaturated(uint32_t* out, const uint32_t* add, int count) {
@@ -690,9 +703,7 @@ inline void AddSaturated(uint32_t* out, const uint32_t* add, int count) {
     PixelBytes4 a, b;
     std::memcpy(&a, out + i, sizeof a);
     std::memcpy(&b, add + i, sizeof b);
-    PixelBytes4 sum = a + b;
-    sum |= reinterpret_cast<PixelBytes4>(sum < a);  // the lanes that wrapped round
-    sum &= kColourBytes;
+    const PixelBytes4 sum = AddBytesSaturated(a, b) & kColourBytes;
     std::memcpy(out + i, &sum, sizeof sum);
   }
   for (; i < count; ++i) {
