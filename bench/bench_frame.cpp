@@ -184,7 +184,6 @@ double Percentile(std::vector<double> v, double p) {
   return v[std::min(i, v.size() - 1)];
 }
 
-// Plays the scene's window over and over, timing the frame function alone.
 struct Percentiles {
   double p50 = -1, p99 = -1, max = -1;  // ms; negative: not measured
 };
@@ -202,19 +201,27 @@ struct Summary {
     for (const SceneSpec& spec : kScenes) {
       auto found = scenes.find(spec.name);
       if (found == scenes.end()) continue;
-      const Percentiles& a = found->second.first;
-      const Percentiles& b = found->second.second;
-      std::fprintf(stderr, "%-16s %9.3f %9.3f %9.3f %9.3f %9.3f %9.3f\n", spec.name, a.p50, a.p99, a.max, b.p50,
-                   b.p99, b.max);
+      std::fprintf(stderr, "%-16s", spec.name);
+      for (const Percentiles& p : {found->second.first, found->second.second}) {
+        for (double ms : {p.p50, p.p99, p.max}) {
+          if (ms < 0) {
+            std::fprintf(stderr, " %9s", "-");
+          } else {
+            std::fprintf(stderr, " %9.3f", ms);
+          }
+        }
+      }
+      std::fprintf(stderr, "\n");
     }
   }
 } summary;
 
+// Plays the scene's window over and over, timing the frame function alone.
 template <typename Frame>
 Percentiles RunScene(benchmark::State& state, const SceneSpec& spec, Frame frame) {
   const Snapshot& snapshot = SceneSnapshot(spec);
   Restore(snapshot);
-  // World sizes on the heaviest frame of the window, for the record.
+  // Entities in the fullest frame of the window, for the record.
   int32_t mostEntities = 0;
   std::vector<double> ms;
   ms.reserve(static_cast<size_t>(state.max_iterations));
