@@ -26,18 +26,25 @@
 // screen row, with integer arithmetic and no division in the inner loops.
 // Pixels are worked on as four 16-bit lanes of one 64-bit word (alpha, red,
 // green, blue), so one multiply weighs all four channels; the rectangle path
-// takes two pixels at a time in a 16-byte vector with the same lanes.
+// takes two pixels at a time in a 16-byte vector with the same lanes. In a
+// draw of many additive rectangles (the glow pass), each different one is
+// filtered once and its copies add the result.
 //
 // [SECTION] Pixel arithmetic
 // [SECTION] Two pixels at a time
 // [SECTION] Sampling
 // [SECTION] Rectangles (the fast path)
+// [SECTION] Repeated additive rectangles
 // [SECTION] General triangles
 // [SECTION] Quad and triangle operations
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "render/display_internal.h"
 
@@ -588,6 +595,165 @@ bool MatchRectangle(const TexturedVertex* v, Rectangle& rect) {
 }
 
 //-----------------------------------------------------------------------------
+// [SECTION] Repeated additive rectangles
+//
+// The glow pass adds up to a thousand small rectangles of one texture in one
+// draw, most of them copies of a few: the same texture cell at the same
+// fraction of a pixel. What an additive rectangle adds to a pixel does not
+// depend on the pixel, and where a rectangle moves by whole pixels, its
+// column and row samples move with it unchanged. So within one draw every
+// different rectangle is filtered once, whole, into a picture of what it
+// adds, and each copy adds its picture with a saturating add: exactly the
+// sums that filtering every copy gives.
+//-----------------------------------------------------------------------------
+
+// Pictures are kept only for rectangles up to this size (a glow is at most
+// 81 x 70), and for at most this many pixels a draw (a megabyte; the heaviest
+// glow passes need less than a quarter of it).
+constexpr int64_t kMaxPicturePixels = 128 * 128;
+constexpr size_t kMaxPicturesPixels = 256 * 1024;
+
+// What decides a rectangle's picture, besides the texture of the draw.
+struct PictureKey {
+  int64_t x0Fraction, width, y0Fraction, height;  // 1/256 pixel
+  double u0, u1, v0, v1;
+  uint32_t alpha, red, green, blue;
+
+  bool operator==(const PictureKey&) const = default;
+};
+
+constexpr size_t kNoPicture = SIZE_MAX;
+
+struct Picture {
+  PictureKey key;
+  size_t offset;  // into the draw's picture pixels; kNoPicture until the rectangle's second copy
+};
+
+struct Pictures {
+  std::vector<Picture> pictures;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB: what each pixel of a picture adds
+};
+
+Pictures drawPictures;  // the current draw's; the storage is kept for the next
+
+PictureKey KeyOf(const Rectangle& rect) {
+  return {rect.x0 & 255, rect.x1 - rect.x0, rect.y0 & 255, rect.y1 - rect.y0, rect.u0, rect.u1, rect.v0, rect.v1,
+          rect.diffuse.alpha, rect.diffuse.red, rect.diffuse.green, rect.diffuse.blue};
+}
+
+// What the rectangle adds to each of its pixels, from (firstX, firstY) on,
+// computed as FillBilinear and ShadePair do for the Additive mode.
+template <bool kModulate>
+void FilterPicture(const Texture& texture, const Rectangle& rect, int firstX, int firstY, int width, int height,
+                   uint32_t* picture) {
+  auto& table = displayState.columns;
+  for (int i = 0; i < width; ++i) {
+    table[i] = BilinearSample(Interpolate(rect.u0, rect.u1, rect.x0, rect.x1, firstX + i), texture.width);
+  }
+  AcrossRows across(texture, {0, width});
+  const PairDiffuse pair = MakePairDiffuse(rect.diffuse);
+  for (int j = 0; j < height; ++j) {
+    const ColumnSample down =
+        BilinearSample(Interpolate(rect.v0, rect.v1, rect.y0, rect.y1, firstY + j), texture.height);
+    const uint64_t* upper = across.Row(down.index0, down.index1);
+    const uint64_t* lower = across.Row(down.index1, down.index0);
+    const PixelPair weights = PairOf(down.weights, down.weights);
+    uint32_t* out = picture + static_cast<size_t>(j) * width;
+    int i = 0;
+    for (; i + 1 < width; i += 2) {
+      PixelPair texels, below;
+      std::memcpy(&texels, upper + i, sizeof texels);
+      std::memcpy(&below, lower + i, sizeof below);
+      PixelPair colour = LerpPair(texels, below, weights) & kPairColourMask;
+      if constexpr (kModulate) colour = Mul255Pair(colour, pair.colour);
+      StorePair(out + i, colour);
+    }
+    if (i < width) {
+      const uint64_t colour = Lerp(upper[i], lower[i], Weight(down)) & kColourLanes;
+      if constexpr (kModulate) {
+        const Diffuse& d = rect.diffuse;
+        out[i] = Mul255(static_cast<uint32_t>(colour >> 32), d.red) << 16 |
+                 Mul255(static_cast<uint32_t>(colour >> 16) & 0xFF, d.green) << 8 |
+                 Mul255(static_cast<uint32_t>(colour) & 0xFF, d.blue);
+      } else {
+        out[i] = Pack(colour);
+      }
+    }
+  }
+}
+
+typedef uint8_t PixelBytes4 __attribute__((vector_size(16)));
+constexpr PixelBytes4 kColourBytes = {255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0};
+
+// Every byte of a plus b, at most 255: one instruction on x86-64.
+inline PixelBytes4 AddBytesSaturated(PixelBytes4 a, PixelBytes4 b) {
+#if defined(__SSE2__)
+  return reinterpret_cast<PixelBytes4>(_mm_adds_epu8(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+#else
+  const PixelBytes4 sum = a + b;
+  return sum | reinterpret_cast<PixelBytes4>(sum < a);  // the bytes that wrapped round
+#endif
+}
+
+// Every channel of each pixel plus the picture's, at most 255 (the byte
+// above the channels cleared, as Pack does).
+inline void AddSaturated(uint32_t* out, const uint32_t* add, int count) {
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    PixelBytes4 a, b;
+    std::memcpy(&a, out + i, sizeof a);
+    std::memcpy(&b, add + i, sizeof b);
+    const PixelBytes4 sum = AddBytesSaturated(a, b) & kColourBytes;
+    std::memcpy(out + i, &sum, sizeof sum);
+  }
+  for (; i < count; ++i) {
+    const uint64_t sum = Expand(out[i]) + Expand(add[i]);
+    out[i] = Pack(sum | ((sum >> 8) & kLaneOnes) * 0xFF);
+  }
+}
+
+// Draws an additive, smoothed rectangle from its picture, filtering the
+// picture first when the rectangle is the second of its kind in this draw.
+// False when it is to be drawn directly: the first of its kind, one too large
+// to keep, or one that no longer fits in the draw's pictures.
+bool AddPicture(const Texture& texture, const Rectangle& rect) {
+  const int firstX = static_cast<int>(CeilPixel(rect.x0)), firstY = static_cast<int>(CeilPixel(rect.y0));
+  const int width = static_cast<int>(CeilPixel(rect.x1)) - firstX;
+  const int height = static_cast<int>(CeilPixel(rect.y1)) - firstY;
+  const int64_t area = int64_t{width} * height;
+  const PixelRange columns = CoveredPixels(rect.x0, rect.x1, kScreenWidth);
+  const PixelRange rows = CoveredPixels(rect.y0, rect.y1, kScreenHeight);
+  if (columns.first >= columns.end || rows.first >= rows.end) return true;  // nothing shows
+  if (area > kMaxPicturePixels || width > kScreenWidth) return false;
+  const PictureKey key = KeyOf(rect);
+  Pictures& p = drawPictures;
+  auto found = std::find_if(p.pictures.begin(), p.pictures.end(), [&key](const Picture& q) { return q.key == key; });
+  if (found == p.pictures.end()) {
+    p.pictures.push_back({key, kNoPicture});
+    return false;
+  }
+  Picture* picture = &*found;
+  if (picture->offset == kNoPicture) {
+    if (p.pixels.size() + static_cast<size_t>(area) > kMaxPicturesPixels) return false;
+    if (p.pixels.capacity() < kMaxPicturesPixels) p.pixels.reserve(kMaxPicturesPixels);
+    picture->offset = p.pixels.size();
+    p.pixels.resize(picture->offset + static_cast<size_t>(area));
+    if (IsWhite(rect.diffuse)) {
+      FilterPicture<false>(texture, rect, firstX, firstY, width, height, p.pixels.data() + picture->offset);
+    } else {
+      FilterPicture<true>(texture, rect, firstX, firstY, width, height, p.pixels.data() + picture->offset);
+    }
+  }
+  const uint32_t* pixels = p.pixels.data() + picture->offset;
+  for (int y = rows.first; y < rows.end; ++y) {
+    AddSaturated(displayState.backBuffer.data() + static_cast<size_t>(y) * kScreenWidth + columns.first,
+                 pixels + static_cast<size_t>(y - firstY) * width + (columns.first - firstX),
+                 columns.end - columns.first);
+  }
+  return true;
+}
+
+//-----------------------------------------------------------------------------
 // [SECTION] General triangles
 //-----------------------------------------------------------------------------
 
@@ -790,11 +956,15 @@ void DrawQuad(int q, int x, int y, int alpha) {
 void DrawTexturedTriangles(int n, const TexturedVertex* vertices, int count) {
   Texture texture;
   if (vertices == nullptr || count < 3 || !UseTexture(n, texture)) return;
+  // Pictures pay off when a draw holds more than one rectangle.
+  const bool pictures = count >= 12 && displayState.smoothing && CurrentBlendMode() == BlendMode::Additive;
+  drawPictures.pictures.clear();
+  drawPictures.pixels.clear();
   int i = 0;
   while (i + 3 <= count) {
     Rectangle rect;
     if (i + 6 <= count && MatchRectangle(vertices + i, rect)) {
-      FillRectangle(texture, rect);
+      if (!pictures || !AddPicture(texture, rect)) FillRectangle(texture, rect);
       i += 6;
     } else {
       DrawTriangle(texture, vertices + i, vertices + i + 1, vertices + i + 2);

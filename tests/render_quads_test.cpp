@@ -297,4 +297,52 @@ TEST_F(DisplayTriangles, RectanglePathMatchesGeneralTriangles) {
   EXPECT_EQ(Screen(3, 3), Rgb(200, 200, 255));
 }
 
+// The glow pass's draw: hundreds of additive glows of a few kinds, many
+// repeated at the same fraction of a pixel (drawn from one filtered picture
+// per kind), overlapping until they saturate, some cut by the screen edges,
+// some keyed. One draw of all of them gives exactly the screen of the same
+// glows drawn one draw each, and glows too large for a picture still draw.
+TEST_F(DisplayTriangles, RepeatedGlowsInOneDrawAddExactlyAsOneByOne) {
+  MakeTexture(256, 256, 256, [](int x, int y) {
+    return (x / 8 + y / 8) % 7 == 0 ? 0xFF00FFu : Rgb(20 + (x * 3 + y) % 236, 20 + (y * 5) % 236, (x ^ y) & 0xFF);
+  });
+  SetQuadSmoothing(true);
+  const uint32_t glow = 0x808080FF;
+  std::vector<TexturedVertex> v;
+  for (int i = 0; i < 600; ++i) {
+    // Playfield positions as the glow pass makes them, from off the top left
+    // to off the bottom right, scaled to the screen in float.
+    const float px = static_cast<float>((i * 37 + i / 7) % 300 - 30);
+    const float py = static_cast<float>((i * 53 + i / 5) % 260 - 30);
+    const float size = i % 3 == 0 ? 16.0f : 32.0f, cell = i % 3 == 0 ? 0.125f : 0.25f;
+    const float x = px * 2.5f, y = py * (15.0f / 7.0f), w = size * 2.5f, h = size * (15.0f / 7.0f);
+    const float u = cell * static_cast<float>(i % 4), t = 0.5f + cell * static_cast<float>(i % 2);
+    const uint32_t colour = i % 5 == 0 ? 0xFFFFFFFFu : glow;
+    const TexturedVertex quad[6] = {Vertex(x, y, u, t, colour),         Vertex(x + w, y, u + cell, t, colour),
+                                    Vertex(x, y + h, u, t + cell, colour), Vertex(x + w, y, u + cell, t, colour),
+                                    Vertex(x + w, y + h, u + cell, t + cell, colour),
+                                    Vertex(x, y + h, u, t + cell, colour)};
+    v.insert(v.end(), quad, quad + 6);
+  }
+  // Two glows too large for a picture.
+  for (int i = 0; i < 2; ++i) {
+    const TexturedVertex big[6] = {Vertex(100, 50, 0, 0, glow),   Vertex(300, 50, 1, 0, glow),
+                                   Vertex(100, 250, 0, 1, glow),  Vertex(300, 50, 1, 0, glow),
+                                   Vertex(300, 250, 1, 1, glow),  Vertex(100, 250, 0, 1, glow)};
+    v.insert(v.end(), big, big + 6);
+  }
+  auto screen = [](int x, int y) { return Rgb((x * 7) & 0x7F, (y * 3) & 0x7F, (x + y) & 0x3F); };
+  FillScreen(screen);
+  DrawTexturedTriangles(256, v.data(), static_cast<int>(v.size()));
+  const std::vector<uint32_t> together(BackBuffer(), BackBuffer() + kScreenWidth * kScreenHeight);
+  FillScreen(screen);
+  for (size_t i = 0; i < v.size(); i += 6) DrawTexturedTriangles(256, v.data() + i, 6);
+  int saturated = 0;
+  for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
+    ASSERT_EQ(together[i], BackBuffer()[i]) << "at " << i % kScreenWidth << "," << i / kScreenWidth;
+    saturated += Blue(together[i]) == 255;
+  }
+  EXPECT_GT(saturated, 10000);
+}
+
 }  // namespace

@@ -15,3 +15,4 @@ int LevelCommand(const Args& args);
 int SettingsCommand(const Args& args);
 int SoundsCommand(const Args& args);
 int RenderXmCommand(const Args& args);
+int SoakCommand(const Args& args);

@@ -23,6 +23,7 @@ const Command kCommands[] = {
     {"settings", SettingsCommand, "print what a settings file gives the game, as JSON"},
     {"sounds", SoundsCommand, "write every loaded sound slot as a WAV file"},
     {"render-xm", RenderXmCommand, "render an XM module (or the game's tune) to a WAV file"},
+    {"soak", SoakCommand, "run the game for many passes of random input, checking memory and pass times"},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -1,0 +1,50 @@
+// The soak run of vantomir-tool: a seed gives one run and only one, and the
+// random input gets the player through the menus into games.
+#include "tools/vantomir_tool/soak.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "shell/shell.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each run in a fresh directory, as the tool does it.
+SoakReport SoakIn(const fs::path& dir, int64_t passes, uint64_t seed) {
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path original = fs::current_path();
+  fs::current_path(dir);
+  const SoakReport report = RunSoak(SoakOptions{passes, seed, passes / 2});
+  fs::current_path(original);
+  fs::remove_all(dir);
+  return report;
+}
+
+size_t Screen(ScreenState s) { return static_cast<size_t>(s); }
+
+TEST(Soak, ASeedGivesOneRunThroughTheMenusIntoAGame) {
+  const fs::path dir = fs::temp_directory_path() / ("vantomir-soak-test-" + std::to_string(getpid()));
+  const SoakReport first = SoakIn(dir, 2000, 4);
+  const SoakReport again = SoakIn(dir, 2000, 4);
+  EXPECT_EQ(first.digest, again.digest);
+  EXPECT_EQ(first.screenPasses, again.screenPasses);
+  EXPECT_EQ(first.screenshots, again.screenshots);
+
+  EXPECT_EQ(first.passes, 2000);
+  EXPECT_GT(first.screenPasses[Screen(ScreenState::Options)], 0);
+  EXPECT_GT(first.screenPasses[Screen(ScreenState::Scores)], 0);
+  EXPECT_GT(first.screenPasses[Screen(ScreenState::Play)], 0);
+  EXPECT_GE(first.games, 1);
+  EXPECT_EQ(first.listsNotEmpty, 0);
+  EXPECT_GT(first.rssEndKb, 0);
+  EXPECT_GE(first.rssMaxAfterWarmUpKb, first.rssAfterWarmUpKb);
+
+  EXPECT_NE(SoakIn(dir, 500, 5).digest, SoakIn(dir, 500, 6).digest);
+}
+
+}  // namespace
