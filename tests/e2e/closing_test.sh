@@ -52,19 +52,19 @@ xdotool mouseup 1
 xdotool mousemove_relative -- -1000 0
 sleep 0.1
 xdotool mousemove_relative -- 320 0
-for i in $(seq 600); do
+for i in $(seq 1500); do
   grep -q '^end ' "$dir/game.vrec" 2>/dev/null && break
   sleep 0.1
 done
-end_line=$(grep '^end ' "$dir/game.vrec") || fail "the game did not end within a minute"
+end_line=$(grep '^end ' "$dir/game.vrec") || fail "the game did not end within 150 s"
 score=$(echo "$end_line" | awk '{ print $3 }')
 [ "$score" -gt 0 ] || fail "the game scored nothing, too little for the table"
-sleep 0.5
+wait_for_frames 10                 # the name entry is up
 xdotool type --delay 120 "e2e"     # the name, typed
-sleep 0.5
+wait_for_frames 2
 screenshot "$work/name-entry.png"
 wmctrl -c Vantomir
-wait_for_exit "$GAME_PID" 5
+wait_for_exit "$GAME_PID" 20
 [ "$EXIT_CODE" = 0 ] || fail "closed by its button, the game ended with $EXIT_CODE"
 after=$(settings_of "$dir")
 echo "$after" | grep -q '"volume":70' || fail "the changed volume was lost: $after"
@@ -82,7 +82,7 @@ close_by() {
     alt+F4) xdotool key alt+F4 ;;
     *) kill -s "$how" "$GAME_PID" ;;
   esac
-  wait_for_exit "$GAME_PID" 5
+  wait_for_exit "$GAME_PID" 20
   [ "$EXIT_CODE" = 0 ] || fail "closed by $how, the game ended with $EXIT_CODE"
   settings_of "$dir" | grep -q '"volume":70' || fail "closed by $how, the changed volume was lost"
   echo "   $how: volume kept"

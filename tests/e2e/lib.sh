@@ -55,23 +55,69 @@ stop_display() {
   cleanup_e2e
 }
 
-# wait_for_window NAME: waits up to 10 s for a visible window of that name and
-# gives it the focus; prints its id.
+# On a busy machine the game runs slower than the clock, so the tests do not
+# time the game with sleeps: they watch its frames. The title, the menus and
+# a game all move every frame, and a pass reads the input right after it
+# shows its frame, so once the screen has changed twice after an input was
+# sent, the game has taken it in and acted on it.
+
+# screen_sum: a checksum of what the X screen shows now.
+screen_sum() {
+  import -window root rgb:- 2>/dev/null | cksum
+}
+
+# wait_for_frames N: waits until the game has shown at least N new frames
+# (the screen has changed N times); fails when it stands still for a minute.
+wait_for_frames() {
+  local seen=0 last now since=$SECONDS
+  last=$(screen_sum)
+  while [ "$seen" -lt "$1" ]; do
+    now=$(screen_sum)
+    if [ "$now" != "$last" ]; then
+      seen=$((seen + 1))
+      last=$now
+      since=$SECONDS
+    elif [ $((SECONDS - since)) -ge 60 ]; then
+      fail "the screen stood still for a minute"
+    fi
+  done
+}
+
+# find_window NAME: the id of a visible window of that name, or nothing.
+find_window() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true
+}
+
+# focus_window ID
+focus_window() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1 || true
+}
+
+# wait_for_window NAME: waits up to a minute for a visible window of that name,
+# gives it the focus and waits for its first frames; prints its id. (SDL may
+# replace the first window it makes when it sets up drawing: the id is looked
+# up again once the game draws.)
 wait_for_window() {
   local id="" i
-  for i in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+  for i in $(seq 600); do
+    id=$(find_window "$1")
     [ -n "$id" ] && break
     sleep 0.1
   done
   [ -n "$id" ] || fail "no window named $1 appeared"
-  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus "$id" >/dev/null 2>&1 || true
-  echo "$id"
+  focus_window "$id"
+  wait_for_frames 2
+  local drawn
+  drawn=$(find_window "$1")
+  [ -n "$drawn" ] || fail "the window named $1 went away"
+  [ "$drawn" = "$id" ] || focus_window "$drawn"
+  echo "$drawn"
 }
 
-# wait_for_file PATH [SECONDS]
+# wait_for_file PATH [SECONDS]: waits for the file to have something in it
+# (30 s unless told).
 wait_for_file() {
-  local i limit=$(( ${2:-5} * 10 ))
+  local i limit=$(( ${2:-30} * 10 ))
   for i in $(seq "$limit"); do
     [ -s "$1" ] && return 0
     sleep 0.1
@@ -112,18 +158,23 @@ wait_for_exit() {
 
 # The game's pointer, in 640x480 frame pixels, as far as the test moved it:
 # it starts at (480, 360), and every pixel of relative motion moves it one
-# frame pixel.
+# frame pixel. Each move and click waits for the game to take it in.
 pointer_x=480
 pointer_y=360
 move_to() {
   xdotool mousemove_relative -- $(( $1 - pointer_x )) $(( $2 - pointer_y ))
   pointer_x=$1
   pointer_y=$2
-  sleep 0.15
+  wait_for_frames 2
 }
 click() {
   xdotool click 1
-  sleep 0.25
+  wait_for_frames 2
+}
+# press KEY...: xdotool key, taken in by the game.
+press() {
+  xdotool key "$@"
+  wait_for_frames 2
 }
 
 # launch_game DIR [ARGS...]: starts the game silently with its files in DIR,
@@ -137,13 +188,27 @@ launch_game() {
   GAME_PID=$!
   E2E_PIDS+=("$GAME_PID")
   GAME_WINDOW=$(wait_for_window Vantomir)
-  sleep 1.5
+  wait_for_frames 10
 }
 
 # leave_by_escape PID WHAT: Escape on the title ends the game (PID) with exit
-# code 0 within 3 s, or the test fails naming WHAT.
+# code 0 (within 20 s, however busy the machine), or the test fails naming WHAT.
 leave_by_escape() {
   xdotool key Escape
-  wait_for_exit "$1" 3
+  wait_for_exit "$1" 20
   [ "$EXIT_CODE" = 0 ] || fail "$2: the game ended with $EXIT_CODE"
+}
+
+# wait_until_still: waits (up to a minute) until the screen has not changed
+# for a second: the game stands still.
+wait_until_still() {
+  local last now still=$SECONDS start=$SECONDS
+  last=$(screen_sum)
+  while [ $((SECONDS - still)) -lt 2 ]; do
+    [ $((SECONDS - start)) -lt 60 ] || fail "the screen did not stand still"
+    sleep 0.2
+    now=$(screen_sum)
+    [ "$now" = "$last" ] || still=$SECONDS
+    last=$now
+  done
 }

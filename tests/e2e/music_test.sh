@@ -12,12 +12,7 @@
 # judged by its median loudness over tenths of a second: a tune plays through,
 # a chime does not.
 set -uo pipefail
-game="$1"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/lib.sh"
-
-work=$(mktemp -d)
-trap 'cleanup_e2e; rm -rf "$work"' EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 readonly bytes_per_second=176400  # 44100 Hz, stereo, 16-bit
 readonly tenth=17640
@@ -38,13 +33,12 @@ median_loudness() {
 }
 
 start_display 800 600
-(cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" exec "$game") &
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" "$game" --dir "$work" 2> "$work/stderr.txt" &
 pid=$!
 E2E_PIDS+=("$pid")
 wait_for_window Vantomir > /dev/null
-sleep 1.5
-xdotool mousemove_relative -- -160 -130   # from (480, 360) onto START
-sleep 0.2
+wait_for_frames 10
+move_to 320 230                            # onto START
 game_from=$(mark)
 xdotool click 1
 sleep 4
@@ -52,9 +46,7 @@ game_to=$(mark)
 xdotool key Escape                         # back to the title
 sleep 2.5
 title_to=$(mark)
-xdotool key Escape                         # and out
-wait_for_exit "$pid" 3
-[ "$EXIT_CODE" = 0 ] || fail "the game ended with $EXIT_CODE"
+leave_by_escape "$pid" "from the title"
 
 # The game gets a second to start its tune; the title starts a tenth after
 # the Escape. The medians ride out a late start or stop shorter than half of

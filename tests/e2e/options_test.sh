@@ -29,7 +29,7 @@ before=$("$tool" settings "$work/vantomir.ini")
 pid=$!
 E2E_PIDS+=("$pid")
 wait_for_window Vantomir > /dev/null
-sleep 1.5
+wait_for_frames 10
 
 move_to 320 282; click           # OPTIONS
 move_to 465 265; click           # VOLUME 70 (bar position 7)
@@ -39,9 +39,7 @@ move_to 530 452; click           # BACK
 move_to 320 333; click           # SCORES
 screenshot "$work/scores.png"
 move_to 500 419; click           # BACK
-xdotool key Escape
-wait_for_exit "$pid" 3
-[ "$EXIT_CODE" = 0 ] || fail "the game ended with $EXIT_CODE"
+leave_by_escape "$pid" "from the title"
 
 after=$("$tool" settings "$work/vantomir.ini")
 expected=$(echo "$before" | sed -e 's/"volume":40/"volume":70/' -e 's/"scanlines":50/"scanlines":30/')
@@ -70,7 +68,7 @@ chmod 755 "$work/vantomir-copy"
 pid=$!
 E2E_PIDS+=("$pid")
 wait_for_window Vantomir > /dev/null
-sleep 1
+wait_for_frames 10
 leave_by_escape "$pid" "in a read-only folder"
 cmp -s "$readonly_dir/vantomir.ini" "$work/vantomir.ini" || fail "the read-only folder's file changed"
 [ "$(ls "$readonly_dir")" = "vantomir.ini" ] || fail "something was left in the read-only folder"

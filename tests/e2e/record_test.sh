@@ -19,11 +19,8 @@ sleep 8
 move_to 0 240            # and back
 sleep 2
 xdotool mouseup 1
-xdotool key Escape
-sleep 0.3
-xdotool key Escape
-wait_for_exit "$GAME_PID" 3
-[ "$EXIT_CODE" = 0 ] || fail "the game ended with $EXIT_CODE"
+press Escape             # to the title
+leave_by_escape "$GAME_PID" "from the title"
 
 grep -q '^game .* joystick 1$' "$work/game.vrec" || fail "the recording does not note the joystick setting"
 # The mouse's rule: three values a frame, and the pointer's full requests.

@@ -13,10 +13,10 @@ geometry() {
   id=$(xdotool search --onlyvisible --name '^Vantomir$' 2>/dev/null | tail -n 1)
   [ -n "$id" ] && xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ { print $2 }'
 }
-# expect_geometry SIZE WHAT: waits up to 5 s for the window to take that size.
+# expect_geometry SIZE WHAT: waits up to 30 s for the window to take that size.
 expect_geometry() {
   local i size=""
-  for i in $(seq 50); do
+  for i in $(seq 300); do
     size=$(geometry)
     [ "$size" = "$1" ] && return 0
     sleep 0.1
@@ -37,21 +37,17 @@ done
 move_to 320 230; click   # START
 sleep 5                  # the level caption is gone, the enemies move
 xdotool key p
-sleep 0.5
+wait_until_still
 screenshot "$work/paused-1.png"
 sleep 1
 screenshot "$work/paused-2.png"
 [ "$(rmse "$work/paused-1.png" "$work/paused-2.png")" = 0 ] || fail "the paused screen still moves"
-xdotool key p
-sleep 1
+press p
 screenshot "$work/going-on.png"
 awk -v d="$(rmse "$work/paused-2.png" "$work/going-on.png")" 'BEGIN { exit !(d > 0) }' ||
   fail "the game did not go on after P"
 echo "   P: the screen stands still; P again: it moves"
 
-xdotool key Escape
-sleep 0.3
-xdotool key Escape
-wait_for_exit "$GAME_PID" 3
-[ "$EXIT_CODE" = 0 ] || fail "the game ended with $EXIT_CODE"
+press Escape             # to the title
+leave_by_escape "$GAME_PID" "from the title"
 echo "PASS"

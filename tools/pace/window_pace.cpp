@@ -5,11 +5,17 @@
 // It links the SDL platform, like the game: every pass is a real RunPass, so
 // the pacer's wait, the present, the events, the game step and the frame
 // composition are all in the figures. A pass is timed from the end of one
-// RunPass to the end of the next.
+// RunPass to the end of the next. The game runs in a scratch folder, so it
+// plays with the default settings and leaves no files behind.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "render/display.h"
 #include "shell/shell.h"
@@ -23,6 +29,15 @@ int ParseArgument(const char* text, int min, int max) {
   const long value = std::strtol(text, &end, 10);
   if (*text == '\0' || *end != '\0' || value < min || value > max) return -1;
   return int(value);
+}
+
+// Makes a fresh folder and moves into it; false when none can be made.
+bool EnterScratchFolder(std::filesystem::path* folder) {
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "vantomir-pace-XXXXXX").string();
+  if (error || mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) return false;
+  *folder = pattern;
+  return true;
 }
 
 int Usage() {
@@ -48,6 +63,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vantomir-tool pace: no display to open the window on (DISPLAY is not set)\n");
     return 1;
   }
+
+  std::filesystem::path scratch;
+  if (!EnterScratchFolder(&scratch)) {
+    std::fprintf(stderr, "vantomir-tool pace: cannot make a scratch folder: %s\n", std::strerror(errno));
+    return 1;
+  }
+  struct RemoveScratch {
+    const std::filesystem::path& folder;
+    ~RemoveScratch() {
+      std::error_code error;
+      std::filesystem::remove_all(folder, error);
+    }
+  } removeScratch{scratch};
 
   const StartUpResult started = StartUp();
   if (started != StartUpResult::Ready) {

@@ -38,7 +38,8 @@ void PrintHelp() {
       "--demo D (0..2) measures the game itself instead: it opens the real window\n"
       "(a display is needed) and replays demonstration D, starting it again each\n"
       "time it ends, through the real main loop, so every pass also composes and\n"
-      "presents a frame. This runs %s from vantomir-tool's directory.\n",
+      "presents a frame, with the default settings in a scratch folder. This runs\n"
+      "%s from vantomir-tool's directory.\n",
       kWindowProgram);
 }
 
