@@ -39,12 +39,14 @@ change_volume
 move_to 320 230; click            # START: the game centres the pointer
 pointer_x=320
 pointer_y=240
-# About 10 s at full speed to the right, firing, for a score that enters the
-# table (each death puts the pointer back in the centre, so it is pushed to
-# the right edge again and again); then the ship stands still, unarmed, until
-# the creatures end the game.
+# About 10 s (600 frames) at full speed to the right, firing, for a score
+# that enters the table (each death puts the pointer back in the centre, so
+# it is pushed to the right edge again and again); then the ship stands still,
+# unarmed, until the creatures end the game.
 xdotool mousedown 1
-for i in $(seq 80); do
+since=$SECONDS
+until played "$dir/game.vrec" 600; do
+  [ $((SECONDS - since)) -lt 300 ] || fail "the game did not play 600 frames"
   xdotool mousemove_relative -- 400 0
   sleep 0.1
 done

@@ -23,32 +23,28 @@ cleanup_e2e() {
 }
 trap 'cleanup_e2e; rm -rf "$work"' EXIT
 
-# start_display WIDTH HEIGHT: Xvfb on a free display number with openbox;
-# exports DISPLAY. A number that turns out to be taken is given up for another.
+# start_display WIDTH HEIGHT: Xvfb on a display number it finds free itself
+# (several tests may run at once on one machine), with openbox; exports
+# DISPLAY.
 start_display() {
-  local attempt n i xvfb
-  for attempt in 1 2 3 4 5; do
-    n=$((100 + RANDOM % 800))
-    [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-    Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    export DISPLAY=":$n"
-    for i in $(seq 100); do
-      xdpyinfo >/dev/null 2>&1 && break
-      kill -0 "$xvfb" 2>/dev/null || break
-      sleep 0.1
-    done
-    if xdpyinfo >/dev/null 2>&1; then
-      E2E_PIDS+=("$xvfb")
-      openbox >/dev/null 2>&1 &
-      E2E_PIDS+=($!)
-      sleep 0.5
-      return 0
-    fi
-    kill "$xvfb" 2>/dev/null
-    wait "$xvfb" 2>/dev/null
+  local number xvfb n="" i
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${1}x${2}x24" -nolisten tcp 3> "$number" >/dev/null 2>&1 &
+  xvfb=$!
+  E2E_PIDS+=("$xvfb")
+  for i in $(seq 300); do
+    n=$(cat "$number" 2>/dev/null)
+    [ -n "$n" ] && break
+    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb did not start"
+    sleep 0.1
   done
-  fail "Xvfb did not start"
+  rm -f "$number"
+  [ -n "$n" ] || fail "Xvfb did not start within 30 s"
+  export DISPLAY=":$n"
+  xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+  openbox >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  sleep 0.5
 }
 
 stop_display() {
@@ -187,7 +183,7 @@ launch_game() {
   SDL_AUDIODRIVER=dummy "$game" --dir "$dir" "$@" 2>> "$dir/stderr.txt" &
   GAME_PID=$!
   E2E_PIDS+=("$GAME_PID")
-  GAME_WINDOW=$(wait_for_window Vantomir)
+  GAME_WINDOW=$(wait_for_window Vantomir) || { cat "$dir/stderr.txt" >&2; fail "the game did not show its window"; }
   wait_for_frames 10
 }
 
@@ -197,6 +193,28 @@ leave_by_escape() {
   xdotool key Escape
   wait_for_exit "$1" 20
   [ "$EXIT_CODE" = 0 ] || fail "$2: the game ended with $EXIT_CODE"
+}
+
+# recorded_frames FILE: the play frames a recording (--record) holds so far;
+# the game writes each frame as it is played.
+recorded_frames() {
+  awk 'NF == 3 && $1 ~ /^-?[0-9]+$/ { n++ } END { print n + 0 }' "$1" 2>/dev/null || echo 0
+}
+
+# played FILE N: true once the recording holds N play frames, or the end of
+# the game.
+played() {
+  [ "$(recorded_frames "$1")" -ge "$2" ] || grep -q '^end ' "$1" 2>/dev/null
+}
+
+# wait_for_recorded FILE N: waits until played FILE N (fails after five
+# minutes).
+wait_for_recorded() {
+  local since=$SECONDS
+  until played "$1" "$2"; do
+    [ $((SECONDS - since)) -lt 300 ] || fail "the game did not play $2 frames"
+    sleep 0.1
+  done
 }
 
 # wait_until_still: waits (up to a minute) until the screen has not changed

@@ -12,12 +12,12 @@ launch_game "$work" --record "$work/game.vrec"
 move_to 320 230; click   # START
 pointer_x=320
 pointer_y=240
-sleep 4                  # the entry run
+wait_for_recorded "$work/game.vrec" 240   # the entry run
 xdotool mousedown 1
 move_to 639 240          # full speed to the right, firing
-sleep 8
+wait_for_recorded "$work/game.vrec" 720
 move_to 0 240            # and back
-sleep 2
+wait_for_recorded "$work/game.vrec" 840
 xdotool mouseup 1
 press Escape             # to the title
 leave_by_escape "$GAME_PID" "from the title"
