@@ -15,7 +15,7 @@
 struct SoakOptions {
   int64_t passes = 100000;
   uint64_t seed = 1;
-  int64_t warmUp = 10000;  // memory is compared from the end of this pass on
+  int64_t warmUp = 10000;  // memory is compared from this pass on, once every kind of input has come
 };
 
 struct SoakReport {
@@ -46,8 +46,10 @@ struct SoakReport {
   int64_t passesOver16MsCpu = 0;
   double p50Ms = 0, p99Ms = 0, p999Ms = 0;  // on the clock
 
-  // Resident memory in KiB: at the end of the warm-up, its largest after it,
-  // and at the end.
+  // Resident memory in KiB: at the end of the warm-up (the pass given, or
+  // later when some kind of input had not come by then; -1: it never
+  // ended), its largest after it, and at the end.
+  int64_t warmUpEnd = -1;
   int64_t rssAfterWarmUpKb = 0;
   int64_t rssMaxAfterWarmUpKb = 0;
   int64_t rssEndKb = 0;

@@ -150,9 +150,14 @@ int SoakCommand(const Args& args) {
                 ScreenStateName(static_cast<ScreenState>(p.nextScreen)), p.builtGraphics ? ", built the graphics" : "");
   }
   const int64_t growth = r.rssMaxAfterWarmUpKb - r.rssAfterWarmUpKb;
-  std::printf("resident memory: %" PRId64 " KiB after %" PRId64 " passes, at most %" PRId64
-              " KiB after them, %" PRId64 " KiB at the end (growth %" PRId64 " KiB)\n",
-              r.rssAfterWarmUpKb, o.soak.warmUp, r.rssMaxAfterWarmUpKb, r.rssEndKb, growth);
+  if (r.warmUpEnd >= 0) {
+    std::printf("resident memory: %" PRId64 " KiB after the warm-up's %" PRId64
+                " passes (every kind of input had come), at most %" PRId64 " KiB after them, %" PRId64
+                " KiB at the end (growth %" PRId64 " KiB)\n",
+                r.rssAfterWarmUpKb, r.warmUpEnd, r.rssMaxAfterWarmUpKb, r.rssEndKb, growth);
+  } else {
+    std::printf("resident memory: %" PRId64 " KiB at the end; the run ended within its warm-up\n", r.rssEndKb);
+  }
   std::printf("digest: %016" PRIx64 "\n", r.digest);
 
   bool ok = true;
@@ -160,7 +165,7 @@ int SoakCommand(const Args& args) {
     std::fprintf(stderr, "vantomir-tool soak: the game failed to start\n");
     ok = false;
   }
-  if (r.passes >= o.soak.warmUp && growth > o.maxRssGrowthKb) {
+  if (r.warmUpEnd >= 0 && growth > o.maxRssGrowthKb) {
     std::fprintf(stderr, "vantomir-tool soak: resident memory grew by %" PRId64 " KiB (limit %" PRId64 ")\n", growth,
                  o.maxRssGrowthKb);
     ok = false;
