@@ -27,10 +27,12 @@ SoakReport SoakIn(const fs::path& dir, int64_t passes, uint64_t seed) {
 
 size_t Screen(ScreenState s) { return static_cast<size_t>(s); }
 
+// The first 2000 passes of seed 6 visit the options and the scores and play
+// games (another seed may be needed when the table of actions changes).
 TEST(Soak, ASeedGivesOneRunThroughTheMenusIntoAGame) {
   const fs::path dir = fs::temp_directory_path() / ("vantomir-soak-test-" + std::to_string(getpid()));
-  const SoakReport first = SoakIn(dir, 2000, 4);
-  const SoakReport again = SoakIn(dir, 2000, 4);
+  const SoakReport first = SoakIn(dir, 2000, 6);
+  const SoakReport again = SoakIn(dir, 2000, 6);
   EXPECT_EQ(first.digest, again.digest);
   EXPECT_EQ(first.screenPasses, again.screenPasses);
   EXPECT_EQ(first.screenshots, again.screenshots);

@@ -182,7 +182,7 @@ const Action kActions[] = {
     {"move the stick", 20, MoveStick},
     {"centre the stick", 10, CentreStick},
     {"joystick button", 10, JoystickButton},
-    {"escape", 3, Escape},
+    {"escape", 1, Escape},
     {"screenshot", 1, Screenshot},
     {"lose the focus", 2, LoseFocus},
 };
