@@ -125,14 +125,14 @@ void BuildIdle10Minutes() {
   PlayFrames(36000, kIdle);
 }
 
-struct SceneSpec {
+struct Scene {
   const char* name;
   int32_t window;    // frames played from the snapshot
   PlayInput input;   // the input of every frame of the window
   void (*build)();   // plays the game up to the start of the window
 };
 
-const SceneSpec kScenes[] = {
+const Scene kScenes[] = {
     {"treasure-burst", 120, kFire, BuildTreasureBurst},
     {"hunter-pod", 120, kFire, BuildHunterPod},
     {"level14", 1200, kFlyRightFiring, BuildLevel14},
@@ -148,7 +148,7 @@ struct Snapshot {
 
 // Start-up and the graphics once per process; each scene is played up to its
 // window once, on first use.
-const Snapshot& SceneSnapshot(const SceneSpec& spec) {
+const Snapshot& SceneSnapshot(const Scene& scene) {
   static const bool started = [] {
     platform::headless::Reset();
     SetMusicDriver(MusicDriver::Caller);
@@ -159,10 +159,10 @@ const Snapshot& SceneSnapshot(const SceneSpec& spec) {
   }();
   static std::map<std::string, Snapshot> snapshots;
   (void)started;
-  auto found = snapshots.find(spec.name);
+  auto found = snapshots.find(scene.name);
   if (found == snapshots.end()) {
-    spec.build();
-    found = snapshots.emplace(spec.name, Snapshot{world, rng}).first;
+    scene.build();
+    found = snapshots.emplace(scene.name, Snapshot{world, rng}).first;
   }
   return found->second;
 }
@@ -198,10 +198,10 @@ struct Summary {
     std::fprintf(stderr, "\nWhole frame of play, ms per frame (budget: step p99 <= 0.5, frame p99 <= 3)\n");
     std::fprintf(stderr, "%-16s %9s %9s %9s %9s %9s %9s\n", "scene", "step p50", "step p99", "step max",
                  "frame p50", "frame p99", "frame max");
-    for (const SceneSpec& spec : kScenes) {
-      auto found = scenes.find(spec.name);
+    for (const Scene& scene : kScenes) {
+      auto found = scenes.find(scene.name);
       if (found == scenes.end()) continue;
-      std::fprintf(stderr, "%-16s", spec.name);
+      std::fprintf(stderr, "%-16s", scene.name);
       for (const Percentiles& p : {found->second.first, found->second.second}) {
         for (double ms : {p.p50, p.p99, p.max}) {
           if (ms < 0) {
@@ -218,8 +218,8 @@ struct Summary {
 
 // Plays the scene's window over and over, timing the frame function alone.
 template <typename Frame>
-Percentiles RunScene(benchmark::State& state, const SceneSpec& spec, Frame frame) {
-  const Snapshot& snapshot = SceneSnapshot(spec);
+Percentiles RunScene(benchmark::State& state, const Scene& scene, Frame frame) {
+  const Snapshot& snapshot = SceneSnapshot(scene);
   Restore(snapshot);
   // Entities in the fullest frame of the window, for the record.
   int32_t mostEntities = 0;
@@ -227,12 +227,12 @@ Percentiles RunScene(benchmark::State& state, const SceneSpec& spec, Frame frame
   ms.reserve(static_cast<size_t>(state.max_iterations));
   int32_t played = 0;
   for (auto _ : state) {
-    if (played == spec.window) {
+    if (played == scene.window) {
       Restore(snapshot);
       played = 0;
     }
     const auto start = std::chrono::steady_clock::now();
-    frame(spec.input);
+    frame(scene.input);
     const auto end = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(end - start).count();
     state.SetIterationTime(seconds);
@@ -252,12 +252,12 @@ Percentiles RunScene(benchmark::State& state, const SceneSpec& spec, Frame frame
   return p;
 }
 
-void BM_GameStep(benchmark::State& state, const SceneSpec* spec) {
-  summary.scenes[spec->name].first = RunScene(state, *spec, [](const PlayInput& in) { UpdatePlay(in); });
+void BM_GameStep(benchmark::State& state, const Scene* scene) {
+  summary.scenes[scene->name].first = RunScene(state, *scene, [](const PlayInput& in) { UpdatePlay(in); });
 }
 
-void BM_WholeFrame(benchmark::State& state, const SceneSpec* spec) {
-  summary.scenes[spec->name].second = RunScene(state, *spec, [](const PlayInput& in) {
+void BM_WholeFrame(benchmark::State& state, const Scene* scene) {
+  summary.scenes[scene->name].second = RunScene(state, *scene, [](const PlayInput& in) {
     UpdatePlay(in);
     DrawPlay(false);
     ComposeFrame(true);
@@ -268,7 +268,7 @@ void BM_WholeFrame(benchmark::State& state, const SceneSpec* spec) {
 int64_t Iterations(int32_t window) { return static_cast<int64_t>(window) * ((2400 + window - 1) / window); }
 
 const bool registered = [] {
-  for (const SceneSpec& s : kScenes) {
+  for (const Scene& s : kScenes) {
     benchmark::RegisterBenchmark((std::string("GameStep/") + s.name).c_str(), BM_GameStep, &s)
         ->UseManualTime()
         ->Iterations(Iterations(s.window))
