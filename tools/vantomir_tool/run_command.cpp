@@ -217,7 +217,10 @@ std::string TraceLine(int64_t pass) {
                 static_cast<int>(shell.graphicsState), input.pointerX, input.pointerY, shell.demoMode,
                 shell.demoIndex, shell.paused);
   std::string out = line;
-  if (shell.screenState == ScreenState::Play) out += "," + GameStateFields();
+  if (shell.screenState == ScreenState::Play) {
+    out += ',';
+    out += GameStateFields();
+  }
   return out + "}\n";
 }
 

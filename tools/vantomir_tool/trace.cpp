@@ -41,7 +41,10 @@ std::string HashText(uint64_t hash) {
 
 std::string SoundsField(const std::vector<int32_t>& slots) {
   std::string out = "[";
-  for (size_t i = 0; i < slots.size(); ++i) out += (i ? "," : "") + std::to_string(slots[i]);
+  for (size_t i = 0; i < slots.size(); ++i) {
+    if (i) out += ',';
+    out += std::to_string(slots[i]);
+  }
   return out + "]";
 }
 
