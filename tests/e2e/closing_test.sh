@@ -36,29 +36,21 @@ INI
 settings_of "$dir" | grep -q '"name":"ZERO    ","score":0' || fail "the prepared table does not read"
 launch_game "$dir" --window --record "$dir/game.vrec"
 change_volume
-move_to 320 230; click            # START: the game centres the pointer
-pointer_x=320
-pointer_y=240
-# About 10 s (600 frames) at full speed to the right, firing, for a score
-# that enters the table (each death puts the pointer back in the centre, so
-# it is pushed to the right edge again and again); then the ship stands still,
-# unarmed, until the creatures end the game.
+move_to 320 230; click            # START
+# Full speed to the right, firing, until the game is over (each death puts
+# the pointer back in the centre, so it is pushed to the right edge again and
+# again). Played headless on 300 seeds, this scores at least 32 points and is
+# over within 2,542 frames on every one, whereas stopping after 10 s left one
+# seed in nine on 0 points, too few for the table.
 xdotool mousedown 1
 since=$SECONDS
-until played "$dir/game.vrec" 600; do
-  [ $((SECONDS - since)) -lt 300 ] || fail "the game did not play 600 frames"
+until grep -q '^end ' "$dir/game.vrec" 2>/dev/null; do
+  [ $((SECONDS - since)) -lt 300 ] || fail "the game did not end within 300 s"
   xdotool mousemove_relative -- 400 0
   sleep 0.1
 done
 xdotool mouseup 1
-xdotool mousemove_relative -- -1000 0
-sleep 0.1
-xdotool mousemove_relative -- 320 0
-for i in $(seq 1500); do
-  grep -q '^end ' "$dir/game.vrec" 2>/dev/null && break
-  sleep 0.1
-done
-end_line=$(grep '^end ' "$dir/game.vrec") || fail "the game did not end within 150 s"
+end_line=$(grep '^end ' "$dir/game.vrec")
 score=$(echo "$end_line" | awk '{ print $3 }')
 [ "$score" -gt 0 ] || fail "the game scored nothing, too little for the table"
 wait_for_frames 10                 # the name entry is up
