@@ -1,5 +1,5 @@
-// The soak run of vantomir-tool: a seed gives one run and only one, and the
-// random input gets the player through the menus into a game.
+// The soak run of vantomir-tool: the random input gets the player through the
+// menus into a game, and different seeds make different runs.
 #include "tools/vantomir_tool/soak.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +31,9 @@ size_t Screen(ScreenState s) { return static_cast<size_t>(s); }
 // seed may be needed when the table of actions changes).
 TEST(Soak, ASeedGivesOneRunThroughTheMenusIntoAGame) {
   const fs::path dir = fs::temp_directory_path() / ("vantomir-soak-test-" + std::to_string(getpid()));
+  // (That one seed gives one run, digest for digest, is checked across two
+  // processes by the golden test soak_repeats.)
   const SoakReport first = SoakIn(dir, 1000, 13);
-  const SoakReport again = SoakIn(dir, 1000, 13);
-  EXPECT_EQ(first.digest, again.digest);
-  EXPECT_EQ(first.screenPasses, again.screenPasses);
-  EXPECT_EQ(first.screenshots, again.screenshots);
-
   EXPECT_EQ(first.passes, 1000);
   EXPECT_GT(first.screenPasses[Screen(ScreenState::Options)], 0);
   EXPECT_GT(first.screenPasses[Screen(ScreenState::Play)], 0);
