@@ -34,6 +34,45 @@ int UsageError(const std::string& command, const std::string& message) {
   return 2;
 }
 
+bool OptionReader::Next(std::initializer_list<std::string_view> flags) {
+  if (exitCode_ || next_ >= args_.size()) return false;
+  name_ = args_[next_++];
+  value_.clear();
+  if (name_ == "--help" || name_ == "-h") {
+    std::fputs(help_, stdout);
+    exitCode_ = 0;
+    return false;
+  }
+  for (std::string_view flag : flags) {
+    if (name_ == flag) return true;
+  }
+  if (next_ >= args_.size()) {
+    Fail("'" + name_ + "' needs a value or is unknown");
+    return false;
+  }
+  value_ = args_[next_++];
+  return true;
+}
+
+std::optional<int64_t> OptionReader::Number(int64_t min, int64_t max) {
+  auto n = ParseInteger(value_, min, max);
+  if (!n) {
+    Fail(name_ + " takes a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ": '" +
+         value_ + "'");
+  }
+  return n;
+}
+
+void OptionReader::Fail(const std::string& message) {
+  if (!exitCode_) exitCode_ = UsageError(command_, message);
+}
+
+bool OptionReader::Stopped(int* exitCode) const {
+  if (!exitCode_) return false;
+  *exitCode = *exitCode_;
+  return true;
+}
+
 bool ReadFileLines(const std::string& path, std::vector<FileLine>* lines, std::string* error) {
   std::ifstream file(path);
   if (!file) {

@@ -121,49 +121,33 @@ bool ParseOptions(const Args& args, PlayOptions* o, int* exitCode) {
     *exitCode = UsageError("play", message);
     return false;
   };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      *exitCode = 0;
-      return false;
-    }
-    if (a == "--quiet") {
-      o->quiet = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return fail("'" + a + "' needs a value or is unknown");
-    const std::string& v = args[++i];
+  OptionReader options("play", kHelp, args);
+  while (options.Next({"--quiet"})) {
+    const std::string& a = options.Name();
+    const std::string& v = options.Value();
     auto number = [&](int64_t min, int64_t max) -> std::optional<int32_t> {
-      auto n = ParseInteger(v, min, max);
-      if (!n) {
-        fail(a + " takes a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ": '" +
-             v + "'");
-        return std::nullopt;
-      }
-      return static_cast<int32_t>(*n);
+      if (auto n = options.Number(min, max)) return static_cast<int32_t>(*n);
+      return std::nullopt;
     };
     std::optional<int32_t> n;
-    if (a == "--frames") {
-      if (!(n = number(0, INT32_MAX))) return false;
-      o->frames = *n;
+    if (a == "--quiet") {
+      o->quiet = true;
+    } else if (a == "--frames") {
+      if ((n = number(0, INT32_MAX))) o->frames = *n;
     } else if (a == "--seed") {
-      if (!(n = number(INT32_MIN, INT32_MAX))) return false;
-      o->seed = *n;
+      if ((n = number(INT32_MIN, INT32_MAX))) o->seed = *n;
     } else if (a == "--level") {
-      if (!(o->level = number(1, 21))) return false;
+      o->level = number(1, 21);
     } else if (a == "--score") {
-      if (!(o->score = number(0, 9999999))) return false;
+      o->score = number(0, 9999999);
     } else if (a == "--lives") {
-      if (!(o->lives = number(0, 1000))) return false;
+      o->lives = number(0, 1000);
     } else if (a == "--demo") {
-      if (!(o->demo = number(0, 2))) return false;
+      o->demo = number(0, 2);
     } else if (a == "--mousesens") {
-      if (!(n = number(0, 10))) return false;
-      o->mouseSens = *n;
+      if ((n = number(0, 10))) o->mouseSens = *n;
     } else if (a == "--game") {
-      if (!(n = number(1, INT32_MAX))) return false;
-      o->game = *n;
+      if ((n = number(1, INT32_MAX))) o->game = *n;
     } else if (a == "--input") {
       o->input = v;
     } else if (a == "--pointer") {
@@ -171,9 +155,10 @@ bool ParseOptions(const Args& args, PlayOptions* o, int* exitCode) {
     } else if (a == "--replay") {
       o->replay = v;
     } else {
-      return fail("unknown option '" + a + "'");
+      options.Unknown();
     }
   }
+  if (options.Stopped(exitCode)) return false;
   if (o->frames < 0) return fail("--frames N is required");
   if (!o->input.empty() && !o->pointer.empty()) return fail("--input and --pointer exclude each other");
   if (o->demo && (o->level || o->score || o->lives)) {

@@ -153,32 +153,19 @@ bool ReadScript(const std::string& path, std::multimap<int64_t, Event>* events, 
 }
 
 bool ParseOptions(const Args& args, RunOptions* o, int* exitCode) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      *exitCode = 0;
-      return false;
-    }
-    if (i + 1 >= args.size()) {
-      *exitCode = UsageError("run", "'" + a + "' needs a value or is unknown");
-      return false;
-    }
-    const std::string& v = args[++i];
+  OptionReader options("run", kHelp, args);
+  while (options.Next()) {
+    const std::string& a = options.Name();
+    const std::string& v = options.Value();
     if (a == "--frames") {
-      auto n = ParseInteger(v, 0, INT32_MAX);
-      if (!n) {
-        *exitCode = UsageError("run", "--frames takes a whole number: '" + v + "'");
-        return false;
-      }
-      o->frames = *n;
+      if (auto n = options.Number(0, INT32_MAX)) o->frames = *n;
     } else if (a == "--snap" || a == "--playfield") {
       auto list = ParseIntegerList(v);
-      if (!list) {
-        *exitCode = UsageError("run", a + " takes pass numbers separated by commas: '" + v + "'");
-        return false;
+      if (list) {
+        (a == "--snap" ? o->snaps : o->playfields).insert(list->begin(), list->end());
+      } else {
+        options.Fail(a + " takes pass numbers separated by commas: '" + v + "'");
       }
-      (a == "--snap" ? o->snaps : o->playfields).insert(list->begin(), list->end());
     } else if (a == "--input") {
       o->input = v;
     } else if (a == "--dir") {
@@ -190,10 +177,10 @@ bool ParseOptions(const Args& args, RunOptions* o, int* exitCode) {
     } else if (a == "--trace") {
       o->trace = v;
     } else {
-      *exitCode = UsageError("run", "unknown option '" + a + "'");
-      return false;
+      options.Unknown();
     }
   }
+  if (options.Stopped(exitCode)) return false;
   if (o->frames < 0) {
     *exitCode = UsageError("run", "--frames N is required");
     return false;

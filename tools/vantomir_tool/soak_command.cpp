@@ -48,48 +48,27 @@ struct SoakCommandOptions {
 };
 
 bool ParseOptions(const Args& args, SoakCommandOptions* o, int* exitCode) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      *exitCode = 0;
-      return false;
-    }
-    if (i + 1 >= args.size()) {
-      *exitCode = UsageError("soak", "'" + a + "' needs a value or is unknown");
-      return false;
-    }
-    const std::string& v = args[++i];
-    auto number = [&](int64_t min, int64_t max) {
-      auto n = ParseInteger(v, min, max);
-      if (!n) {
-        *exitCode = UsageError("soak", a + " takes a whole number " + std::to_string(min) + ".." +
-                                           std::to_string(max) + ": '" + v + "'");
-      }
-      return n;
-    };
+  OptionReader options("soak", kHelp, args);
+  while (options.Next()) {
+    const std::string& a = options.Name();
     std::optional<int64_t> n;
     if (a == "--passes") {
-      if (!(n = number(1, INT64_C(1000000000000)))) return false;
-      o->soak.passes = *n;
+      if ((n = options.Number(1, INT64_C(1000000000000)))) o->soak.passes = *n;
     } else if (a == "--seed") {
-      if (!(n = number(0, INT64_MAX))) return false;
-      o->soak.seed = static_cast<uint64_t>(*n);
+      if ((n = options.Number(0, INT64_MAX))) o->soak.seed = static_cast<uint64_t>(*n);
     } else if (a == "--warm-up") {
-      if (!(n = number(1, INT64_C(1000000000000)))) return false;
-      o->soak.warmUp = *n;
+      if ((n = options.Number(1, INT64_C(1000000000000)))) o->soak.warmUp = *n;
     } else if (a == "--max-rss-growth-kb") {
-      if (!(n = number(0, INT64_C(1000000000)))) return false;
-      o->maxRssGrowthKb = *n;
+      if ((n = options.Number(0, INT64_C(1000000000)))) o->maxRssGrowthKb = *n;
     } else if (a == "--max-pass-ms" || a == "--max-pass-cpu-ms") {
-      if (!(n = number(1, 100000))) return false;
-      (a == "--max-pass-ms" ? o->maxPassMs : o->maxPassCpuMs) = static_cast<double>(*n);
+      if ((n = options.Number(1, 100000))) {
+        (a == "--max-pass-ms" ? o->maxPassMs : o->maxPassCpuMs) = static_cast<double>(*n);
+      }
     } else {
-      *exitCode = UsageError("soak", "unknown option '" + a + "'");
-      return false;
+      options.Unknown();
     }
   }
-  return true;
+  return !options.Stopped(exitCode);
 }
 
 // A new directory under $TMPDIR (or /tmp), with the defaults written to its
