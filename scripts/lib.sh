@@ -26,3 +26,16 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
   fi
 }
+
+# DEBIAN_CMAKE_FLAGS: CMake options that build with Debian's own flags, as a
+# distribution's package build passes them: hardening (stack protector,
+# _FORTIFY_SOURCE, read-only relocations, immediate binding) and format
+# checks. CMake takes no CPPFLAGS, so they join the compiler's flags. Needs
+# dpkg-dev; run from the source folder (the flags map its path to ".").
+debian_cmake_flags() {
+  local cxxflags ldflags
+  cxxflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)"
+  cxxflags+=" $(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
+  ldflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+  DEBIAN_CMAKE_FLAGS=("-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags")
+}

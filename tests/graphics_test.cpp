@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <ranges>
 #include <string>
 #include <vector>
 
@@ -223,9 +222,9 @@ TEST_F(Graphics, CutsShowTheirCellsAndTheAtlasIsMagentaOutsideThem) {
 TEST_F(Graphics, TheArtKeepsItsPromises) {
   // "<", "=" and ">" share a row that runs without a gap through the cells.
   const int less = ('<' - 32) * 8;
-  EXPECT_TRUE(std::ranges::any_of(std::views::iota(0, 8), [&](int y) {
-    return Ink(Font, less + 7, y, 9, 1) == 9 && Ink(Font, less + 23, y, 1, 1) == 1;
-  }));
+  bool joined = false;
+  for (int y = 0; y < 8; ++y) joined |= Ink(Font, less + 7, y, 9, 1) == 9 && Ink(Font, less + 23, y, 1, 1) == 1;
+  EXPECT_TRUE(joined);
   // Every glyph but the space shows something; the space shows nothing.
   for (int c = 32; c <= 95; ++c) EXPECT_EQ(Ink(Font, (c - 32) * 8, 0, 8, 8) == 0, c == ' ') << "glyph " << c;
   // The radar frame is shown opaque, and the landscape's wall panels are solid.

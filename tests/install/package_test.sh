@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder with cpack and checks it: the
 # control fields (name, section, dependencies found by dpkg-shlibdeps), the
-# program in /usr/games, stripped, and lintian with no error (every tag it
-# gives is printed).
+# program in /usr/games, stripped, and lintian with no error and no hardening
+# finding (every tag it gives is printed). The build folder must be built
+# with Debian's flags (scripts/package, or the test command's main build).
 #
 #   bash tests/install/package_test.sh BUILD_DIR
 set -euo pipefail
@@ -43,4 +44,7 @@ lintian --display-info --fail-on error "$deb" > "$work/lintian.txt" 2>&1 || {
   fail "lintian found errors"
 }
 grep -v 'running with root privileges' "$work/lintian.txt" | sed 's/^/   lintian: /' || true
+# Built with Debian's hardening flags, the program has none of lintian's
+# hardening findings (no fortified functions, no read-only relocations...).
+grep -E 'hardening-' "$work/lintian.txt" && fail "lintian finds the program built without hardening"
 echo "PASS"

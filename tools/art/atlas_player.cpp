@@ -160,7 +160,12 @@ void DrawExplosions(Canvas& atlas) {
         pen.Pixel(x, y, ink);
       }
     }
-    for (int i = 0; i < fr.embers; ++i) pen.Pixel(noise.Below(16), noise.Below(16), Key);
+    for (int i = 0; i < fr.embers; ++i) {
+      // Drawn one at a time: the order of a call's arguments is the compiler's choice.
+      const int y = noise.Below(16);
+      const int x = noise.Below(16);
+      pen.Pixel(x, y, Key);
+    }
     // A few embers still glowing in the fading ring.
     for (int i = 0; i < (f >= 4 ? 10 - f : 0); ++i) {
       const int x = noise.Below(16);

@@ -22,7 +22,12 @@ struct Texture {
   // Scatters n pixels of each ink over the texture.
   void Speckle(Noise& noise, std::initializer_list<uint8_t> inks, int n) const {
     for (uint8_t ink : inks) {
-      for (int i = 0; i < n; ++i) pen.Pixel(noise.Below(16), noise.Below(16), ink);
+      for (int i = 0; i < n; ++i) {
+        // Drawn one at a time: the order of a call's arguments is the compiler's choice.
+        const int y = noise.Below(16);
+        const int x = noise.Below(16);
+        pen.Pixel(x, y, ink);
+      }
     }
   }
 };
@@ -41,7 +46,9 @@ void Bricks(const Texture& tex, Noise& noise, int w, int h, const Ramp& ramp, ui
     for (int col = 0; col < 16 / w; ++col) {
       const int x = col * w + shift;
       const int y = row * h;
-      const int face = 2 + (noise.Below(3) == 0 ? 1 : 0) - (noise.Below(4) == 0 ? 1 : 0);
+      const int lighter = noise.Below(3) == 0 ? 1 : 0;  // drawn first, then the other
+      const int darker = noise.Below(4) == 0 ? 1 : 0;
+      const int face = 2 + lighter - darker;
       tex.Rect(x, y, w - 1, h - 1, ramp[face]);
       tex.Rect(x, y, w - 1, 1, ramp[face + 1]);
       tex.Rect(x, y, 1, h - 1, ramp[face + 1]);
