@@ -190,6 +190,7 @@ platform::SoundBufferId MakeBuffer(const platform::PcmFormat& format, const std:
 }
 
 SoundWatcher soundWatcher = nullptr;
+bool soundsMuted = false;  // MuteSounds
 
 }  // namespace
 
@@ -228,9 +229,11 @@ int32_t CatchSound(int32_t slot, const void* address, size_t length) {
   return handle;
 }
 
+void MuteSounds(bool muted) { soundsMuted = muted; }
+
 void PlaySound(int32_t handle, int32_t flags) {
   SoundObject* s = Find(handle);
-  if (s == nullptr) return;
+  if (s == nullptr || soundsMuted) return;
   if (soundWatcher != nullptr) soundWatcher(handle);
   const bool looping = (flags & kPlayLooping) != 0;
   if ((flags & kPlayDuplicate) != 0) {

@@ -97,6 +97,10 @@ bool IsSound(int32_t handle);
 using SoundWatcher = void (*)(int32_t handle);
 void WatchSounds(SoundWatcher watcher);
 
+// While muted, PlaySound plays nothing (a replay playing frames silently on
+// its way to a moment it jumps to).
+void MuteSounds(bool muted);
+
 // Stops the sound and puts its play position back to the beginning.
 void StopSound(int32_t handle);
 

@@ -68,6 +68,8 @@ void ReadKeyboard() {
   input.fireKey = IsKeyDown(Key::Fire);
   input.returnDown = IsKeyDown(Key::Return);
   input.backspaceDown = IsKeyDown(Key::Backspace);
+  input.stepForwardKey = IsKeyDown(Key::StepForward);
+  input.stepBackKey = IsKeyDown(Key::StepBack);
   input.otherKeyPressed = platform::OtherKeyPressed();
   input.typed = platform::TakeTypedText();
   // The last device touched steers: a steering key hands the ship to the

@@ -21,6 +21,8 @@ struct InputState {
   int32_t fireKey;      // Space or Ctrl
   int32_t returnDown;
   int32_t backspaceDown;
+  int32_t stepForwardKey;  // "." and ",": a recording one frame forward or back
+  int32_t stepBackKey;
   int32_t otherKeyPressed;   // a key that is not one of the game's own went down
   int32_t keyboardSteering;  // the keys steer the ship until the mouse moves again
   std::string typed;    // text typed since the last frame, in the font's characters

@@ -86,16 +86,19 @@ void LoadLevelTables() {
 // after reseeding it, so a level is the same in every game; gameplay then
 // goes on drawing from where the level start left off.
 //-----------------------------------------------------------------------------
-void StartLevel() {
-  World& w = world;
-  const int32_t level = w.game.level;
-
-  RandomSeed(static_cast<int32_t>(static_cast<uint32_t>(level) * 3278u));
-
+void BuildLevelLandscape() {
+  RandomSeed(static_cast<int32_t>(static_cast<uint32_t>(world.game.level) * 3278u));
   BuildHeightMap();
   PaintTerrainStrips();
   BuildWallTiles();
   BuildTileMaps();
+}
+
+void StartLevel() {
+  World& w = world;
+  const int32_t level = w.game.level;
+
+  BuildLevelLandscape();
 
   w.game.levelFrame = 0;
   w.powerUp.powerUpActive = 0;

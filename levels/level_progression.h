@@ -39,6 +39,12 @@ struct StoredTable {
 // end row.
 void LoadLevelTablesFrom(StoredTable levels, StoredTable carriers, StoredTable pods);
 
+// The landscape of level world.game.level alone: the generator seeded from
+// the level, the height map, its terrain strips and wall tiles, and the tile
+// maps. The first steps of StartLevel; also used to put a level's landscape
+// back when a replay jumps to another level.
+void BuildLevelLandscape();
+
 // Builds level world.game.level: the landscape, its wall tiles and terrain
 // strips, the level settings, and the level's carriers and pods appended to
 // their lists. Empties no list.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string* text, std::string* error) {
@@ -38,4 +39,35 @@ ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string
   }
   close(fd);
   return ReadResult::Read;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  const std::string temporary = path + ".new";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ok && fsync(fd) == 0;
+  int err = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    std::remove(temporary.c_str());
+    *error = std::strerror(err != 0 ? err : EIO);
+  }
+  return ok;
 }

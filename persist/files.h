@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 enum class ReadResult { Read, Missing, Failed };
 
@@ -11,3 +12,9 @@ enum class ReadResult { Read, Missing, Failed };
 // exists. Failed: error says why (a folder, not a regular file, too large,
 // no permission, a read error).
 ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string* text, std::string* error);
+
+// Puts bytes in the file at path in one step: a temporary file beside it is
+// written and made sure on the disk, then renamed over the old one, so the
+// old file stays whole until the new one is. False, with the reason in error
+// (the old file untouched and no temporary left), on any failure.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* error);

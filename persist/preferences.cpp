@@ -160,31 +160,7 @@ bool PreferencesWriter::Save(const std::string& path, std::string* error) const 
   if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
     return fail(S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is not a regular file");
   }
-  // Write a temporary file beside the old one, make sure it is on the disk,
-  // then put it in the old file's place in one step.
-  const std::string temporary = target + ".new";
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(std::strerror(errno));
-  bool ok = true;
-  for (size_t done = 0; ok && done < text_.size();) {
-    ssize_t n = write(fd, text_.data() + done, text_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  int err = ok ? 0 : errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    std::remove(temporary.c_str());
-    return fail(std::strerror(err != 0 ? err : EIO));
-  }
+  std::string why;
+  if (!ReplaceFileAtomically(target, text_, &why)) return fail(why);
   return true;
 }

@@ -37,8 +37,10 @@ enum class Key {
   Fire,       // Space, left or right Ctrl
   Return,     // Return or keypad Enter
   Backspace,
+  StepForward,  // "." : a recording one frame forward
+  StepBack,     // "," : a recording one frame back
 };
-constexpr int kKeyCount = 10;
+constexpr int kKeyCount = 12;
 
 struct JoystickState {
   int32_t x;         // 0..xMax
@@ -61,7 +63,9 @@ JoystickState ReadJoystick();
 bool PointerMoved();
 
 // True when a key went down during the last pass that is not one of the
-// window's or the game's own keys (F12, the pause keys, F11, Alt+Enter).
+// window's or the game's own keys (F12, the pause keys, F11, Alt+Enter, and
+// the keys that control a recording as it plays: the arrows and W, A, S, D,
+// "." and ",").
 bool OtherKeyPressed();
 
 // The text typed during the last pass, printable ASCII only.

@@ -1,7 +1,7 @@
 # Shared by scripts/play and scripts/test: the Debian packages the project
 # needs, installed only when missing.
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev zlib1g-dev)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev libpixman-1-dev xvfb openbox xdotool wmctrl imagemagick x11-utils
   sox clang libclang-rt-14-dev)
 # The install and package checks: validators, man, the SVG renderer, CPack's

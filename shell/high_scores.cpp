@@ -5,9 +5,12 @@
 #include "shell/high_scores.h"
 
 #include <string>
+#include <utility>
 
 #include "input/input.h"
 #include "persist/high_score_table.h"
+#include "recording/replay.h"
+#include "recording/table.h"
 #include "render/display.h"
 #include "render/graphics.h"
 #include "render/plasma.h"
@@ -16,6 +19,7 @@
 #include "shell/shell.h"
 
 NameEntryState nameEntry;
+ScoresScreenState scoresScreen;
 
 namespace {
 
@@ -98,9 +102,55 @@ void TypeName() {
   e.keyLatch = (deleteDown ? 1 : 0) | (endDown ? 2 : 0);
 }
 
+// The table's row under the pointer, 1..8, when its entry has a recording;
+// otherwise 0. A row is the band of its line and the gap below it.
+int32_t WatchableRowAt(const MenuPointer& p) {
+  if (p.menuX < 32 || p.menuX >= 208) return 0;
+  for (int i = 1; i <= 8; ++i) {
+    const int32_t top = 56 + 12 * i - 2;
+    if (p.menuY >= top && p.menuY < top + 12) return TableRecordingOf(i) != nullptr ? i : 0;
+  }
+  return 0;
+}
+
+// Plays the entry's game back; the table comes back when it ends.
+void WatchEntry(int32_t place) {
+  Recording recording;
+  recording.games.push_back(*TableRecordingOf(place));
+  PlayClickSound();
+  scoresScreen.choice = place;
+  StartReplay(std::move(recording), ReplayEnd::EndGame, ReplayExit::Scores);
+}
+
+// Up and down choose among the entries with a recording; Return or fire
+// watches the chosen one. True when a replay started.
+bool ChooseWithKeys() {
+  ScoresScreenState& s = scoresScreen;
+  const bool up = input.upKey != 0, down = input.downKey != 0;
+  const bool watch = input.returnDown != 0 || input.fireKey != 0;
+  const int32_t pressed = ((up ? 1 : 0) | (down ? 2 : 0) | (watch ? 4 : 0)) & ~s.keyLatch;
+  s.keyLatch = (up ? 1 : 0) | (down ? 2 : 0) | (watch ? 4 : 0);
+  if (s.choice != 0 && TableRecordingOf(s.choice) == nullptr) s.choice = 0;
+  const int32_t step = (pressed & 1) ? -1 : (pressed & 2) ? 1 : 0;
+  if (step != 0) {
+    // The next entry with a recording that way, or the first from the other end.
+    for (int32_t i = s.choice == 0 ? (step > 0 ? 1 : 8) : s.choice + step; i >= 1 && i <= 8; i += step) {
+      if (TableRecordingOf(i) != nullptr) {
+        s.choice = i;
+        break;
+      }
+    }
+  }
+  if ((pressed & 4) && s.choice != 0) {
+    WatchEntry(s.choice);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-void InsertHighScore(int32_t score) {
+int32_t InsertHighScore(int32_t score) {
   int32_t place = 0;
   for (int i = 8; i >= 1; --i) {
     if (score > highScores.hsScores[i]) place = i;
@@ -108,7 +158,7 @@ void InsertHighScore(int32_t score) {
   if (place == 0) {
     shell.screenTimer = 0;
     shell.screenState = ScreenState::Title;
-    return;
+    return 0;
   }
   for (int i = 8; i > place; --i) {
     highScores.hsNames[i] = highScores.hsNames[i - 1];
@@ -121,6 +171,7 @@ void InsertHighScore(int32_t score) {
   nameEntry.keyLatch = 3;  // a key still held from the game acts only when pressed again
   MoveCursor(320, 240);
   shell.screenState = ScreenState::NameEntry;
+  return place;
 }
 
 void NameEntry() {
@@ -160,6 +211,8 @@ void NameEntry() {
 
 void Scores() {
   const MenuPointer pointer = ReadMenuPointer();
+  const int32_t pointed = WatchableRowAt(pointer);
+  if (input.pointerMoved) scoresScreen.choice = 0;  // the mouse leads again
   if (MenuFireDown()) {
     if (!shell.clickLatch) {
       shell.clickLatch = 1;
@@ -167,16 +220,33 @@ void Scores() {
         shell.screenTimer = 0;
         shell.screenState = ScreenState::Title;
         PlayClickSound();
+      } else if (pointed != 0) {
+        WatchEntry(pointed);
+        return;
       }
     }
   } else {
     shell.clickLatch = 0;
   }
+  if (ChooseWithKeys()) return;
+
   SelectTarget(Playfield);
   DrawPlasma();
   DrawText(84, 40, "HIGH SCORES");
   DrawText(84, 48, "<=========>");
   DrawTableRows(40, 56, ". ", " ");
+  bool anyRecording = false;
+  for (int i = 1; i <= 8; ++i) {
+    if (TableRecordingOf(i) == nullptr) continue;
+    anyRecording = true;
+    DrawText(24, 56 + 12 * i, ">");
+  }
+  const int32_t marked = pointed != 0 ? pointed : scoresScreen.choice;
+  if (marked != 0) {
+    DrawText(32, 56 + 12 * marked, "[");
+    DrawText(200, 56 + 12 * marked, "]");
+  }
+  if (anyRecording) DrawText(24, 176, "> CLICK A SCORE TO WATCH");
   DrawText(192, 192, "BACK");
   DrawMenuPointer(pointer);
   SelectTarget(ScreenTarget);

@@ -16,6 +16,18 @@ struct NameEntryState {
 
 extern NameEntryState nameEntry;
 
+// The table screen: an entry with a recording is watched by clicking its
+// row, or chosen with the up and down keys and watched with Return or fire.
+struct ScoresScreenState {
+  int32_t choice = 0;    // the entry chosen with the keys, 1..8, or 0
+  int32_t keyLatch = 0;  // up (bit 0), down (bit 1), Return or fire (bit 2) held
+
+  bool operator==(const ScoresScreenState&) const = default;
+};
+
+extern ScoresScreenState scoresScreen;
+
 // At the end of a game: enters score into the table if it beats an entry
-// (strictly) and opens the name entry, or goes back to the title.
-void InsertHighScore(int32_t score);
+// (strictly) and opens the name entry, or goes back to the title. Returns
+// the place it entered, 1..8, or 0.
+int32_t InsertHighScore(int32_t score);

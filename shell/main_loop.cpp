@@ -18,8 +18,9 @@
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
+#include "recording/replay.h"
+#include "recording/table.h"
 #include "render/text.h"
-#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/world.h"
 
@@ -53,12 +54,16 @@ bool InGame() {
   return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear;
 }
 
+void KeepPausedPicture() {
+  const SpriteView view = ViewSprite(Playfield);
+  if (view.pixels != nullptr) pausedPicture.assign(view.pixels, view.pixels + view.width * view.height);
+}
+
 void Pause() {
   shell.paused = 1;
   shell.pausedPointerX = input.pointerX;
   shell.pausedPointerY = input.pointerY;
-  const SpriteView view = ViewSprite(Playfield);
-  if (view.pixels != nullptr) pausedPicture.assign(view.pixels, view.pixels + view.width * view.height);
+  KeepPausedPicture();
 }
 
 void Resume() {
@@ -74,6 +79,23 @@ void DrawPausedPicture() {
   SelectTarget(Playfield);
   DrawPausedCaption();
   SelectTarget(ScreenTarget);
+}
+
+// A recording that plays answers its controls: speed, jumps, and single
+// frames, which pause it first. A paused recording that moved shows its new
+// moment.
+void HandleReplayControls() {
+  const ReplayRequests r = ReadReplayRequests();
+  ChangeReplaySpeed(r.speed);
+  if (r.step != 0 && !shell.paused) Pause();
+  bool moved = false;
+  if (r.jump != 0) moved = JumpReplay(r.jump);
+  if (r.step > 0 && shell.paused) {
+    PlayRecordingFrames(1);
+    moved = true;
+  }
+  if (r.step < 0 && shell.paused) moved = JumpReplay(-1) || moved;
+  if (moved && shell.paused) KeepPausedPicture();
 }
 
 // True when the pause was toggled or held in this pass: the screen does not
@@ -121,13 +143,12 @@ void HandleEscapeKey() {
   if (EscapePressed()) {
     if (!shell.escapeLatch) {
       shell.escapeLatch = 1;
-      // Escape leaves the program from the title, and from a replay, which
-      // was all the run was started for.
-      if (shell.screenState == ScreenState::Title || Replaying()) {
-        StopReplay();
-        ClearAllEntities();
-        StopAllSounds();
+      // Escape leaves the program from the title; a replay goes back to
+      // where it was started from.
+      if (shell.screenState == ScreenState::Title) {
         shell.screenState = ScreenState::Exit;
+      } else if (Replaying()) {
+        LeaveReplay();
       } else {
         ReturnToTitleWithIntro();
       }
@@ -147,6 +168,26 @@ void RunScreen() {
     case ScreenState::AllClear: AllClearFrame(); break;
     case ScreenState::Exit: break;
   }
+}
+
+// The current screen for one pass: a recording plays as fast as it is
+// asked to, any other screen one frame.
+void RunScreens() {
+  if (RecordingPlays()) {
+    PlayRecordingFrames(ReplaySpeed());
+  } else {
+    RunScreen();
+    FollowGames();
+  }
+}
+
+// Once the name entry is left (END, Return or Escape), the name is in the
+// file of its entry's recording.
+void FollowNameEntry() {
+  if (shell.lastScreen == ScreenState::NameEntry && shell.screenState != ScreenState::NameEntry) {
+    SaveTableRecordings();
+  }
+  shell.lastScreen = shell.screenState;
 }
 
 // FORCE 60HZ changed: open the screen again with the new setting. False when
@@ -204,10 +245,10 @@ bool RunPass() {
   if (settings.joystick == 1) SteerPointerWithJoystick();
   HandleScreenshotKey();
   HandleEscapeKey();
-  if (!HandlePause()) {
-    RunScreen();
-    FollowGames();
-  }
+  if (RecordingPlays()) HandleReplayControls();
+  if (!HandlePause()) RunScreens();
+  DrawReplayCaption();
+  FollowNameEntry();
   platform::SetSmoothScaling(settings.smoothing != 0);
   ComposeFrame(shell.screenState == ScreenState::Play);
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {

@@ -11,8 +11,10 @@
 #include "render/graphics.h"
 #include "render/plasma.h"
 #include "render/text.h"
+#include "recording/recorder.h"
+#include "recording/replay.h"
+#include "recording/table.h"
 #include "shell/high_scores.h"
-#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/effects.h"
 #include "world/game.h"
@@ -25,12 +27,16 @@ constexpr int32_t kGameOverFrames = 180;
 constexpr int32_t kDemoFrames = 1200;
 constexpr int32_t kAllClearFrames = 270;
 
-// A game ended: the table decides between the name entry and the title. A
-// replayed game goes on to the next one instead.
+// A game ended: the table decides between the name entry and the title,
+// and a player's game that enters it keeps its recording there. A replayed
+// game goes on to the next one instead.
 void EndGame() {
   ClearAllEntities();
   StopAllSounds();
-  if (!FinishReplayedGame()) InsertHighScore(world.game.score);
+  if (FinishReplayedGame()) return;
+  NoteGameEnded();
+  const int32_t place = InsertHighScore(world.game.score);
+  if (place > 0) KeepTableRecording(place, shell.demoMode ? nullptr : FinishedGame());
 }
 
 // A demonstration ends after its recording, or on any sign of a player: the
@@ -50,11 +56,12 @@ void StartGame(bool demonstration) {
   shell.demoMode = 1;
   NewGame(NewGameOptions{true, shell.demoIndex, 0, shell.musicStream, std::nullopt});
   shell.screenState = ScreenState::Play;
+  NoteDemonstrationStarted();
 }
 
 void StartGameWith(int32_t seed, const GameStart& start) {
   shell.demoMode = 0;
-  NoteGameStarted(seed, start);
+  if (!Replaying()) NoteGameStarted(seed, start);
   NewGame(NewGameOptions{false, 0, seed, shell.musicStream, start});
   shell.screenState = ScreenState::Play;
 }

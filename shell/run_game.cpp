@@ -13,11 +13,12 @@
 #include <filesystem>
 #include <string>
 
-#include "persist/recording.h"
 #include "persist/settings.h"
+#include "recording/format.h"
+#include "recording/recorder.h"
+#include "recording/replay.h"
 #include "shell/command_line.h"
 #include "shell/data_folder.h"
-#include "shell/recording.h"
 #include "shell/shell.h"
 
 namespace {
@@ -104,7 +105,7 @@ int RunGame(const CommandLine& line) {
   if (!EnterDataFolder(line)) return 1;
   if (!recordPath.empty()) {
     std::string error;
-    if (!StartRecording(recordPath, &error)) {
+    if (!StartRecordingFile(recordPath, &error)) {
       std::fprintf(stderr, "vantomir: %s\n", error.c_str());
       return 1;
     }
@@ -112,7 +113,7 @@ int RunGame(const CommandLine& line) {
 
   const StartUpResult started = StartUp(line.window);
   if (started == StartUpResult::Ready) {
-    if (replay) StartReplay(std::move(*replay), ReplayEnd::EndGame, true);
+    if (replay) StartReplay(std::move(*replay), ReplayEnd::EndGame, ReplayExit::Program);
     while (RunPass()) {
     }
   }

@@ -25,6 +25,7 @@ struct Shell {
   int32_t pausedPointerX = 0;  // the pointer when the game stopped, given back on resuming
   int32_t pausedPointerY = 0;
   int32_t musicStream = 0;  // the sound buffer the game's tune streams into
+  ScreenState lastScreen = ScreenState::Title;  // the screen at the end of the last pass
 
   bool operator==(const Shell&) const = default;
 };
@@ -43,9 +44,10 @@ StartUpResult StartUp(bool windowed = false);
 // One pass of the main loop; false when the loop has ended.
 bool RunPass();
 
-// Shutdown: saves the settings and the high-score table unless the loop
-// ended in a failure.
-void ShutDown(StartUpResult started);
+// Shutdown: saves the settings, the high-score table and its recordings
+// unless the loop ended in a failure, or keepFiles is false (tools that only
+// borrow the game).
+void ShutDown(StartUpResult started, bool keepFiles = true);
 
 struct CommandLine;
 // The whole program with its command line; returns the exit status: 0, or 1

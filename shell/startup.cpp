@@ -26,9 +26,10 @@
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
+#include "recording/recorder.h"
+#include "recording/table.h"
 #include "render/plasma.h"
 #include "shell/high_scores.h"
-#include "shell/recording.h"
 #include "shell/shell.h"
 #include "world/game.h"
 #include "world/tables.h"
@@ -87,6 +88,7 @@ StartUpResult StartUp(bool windowed) {
   rng = Rng{};
   rng.fallbackSeed = platform::TickCount();
   nameEntry = NameEntryState{};
+  scoresScreen = ScoresScreenState{};
   plasma = PlasmaPhases{};
   snapCounter = 0;
   TrailIndex = 0;
@@ -103,6 +105,8 @@ StartUpResult StartUp(bool windowed) {
   std::string problem;
   LoadSettings(kSettingsFile, &problem);
   if (!problem.empty()) std::fprintf(stderr, "vantomir: %s; using the default settings\n", problem.c_str());
+  ResetTableRecordings();
+  LoadTableRecordings();
   scanlineAlpha = settings.scanlines * 255 / 100;
 
   std::string message;
@@ -122,14 +126,16 @@ StartUpResult StartUp(bool windowed) {
   return StartUpResult::Ready;
 }
 
-void ShutDown(StartUpResult started) {
+void ShutDown(StartUpResult started, bool keepFiles) {
   StopRecording();
   if (started == StartUpResult::Ready) {
     // However the player left (the title, the window's close button, a
     // signal from the desktop), the settings and scores are kept; only a
     // failure of the screen ends the game without saving.
     std::string error;
-    if (!shell.failed && !SaveSettings(kSettingsFile, &error)) {
+    const bool save = keepFiles && !shell.failed;
+    if (save) SaveTableRecordings();
+    if (save && !SaveSettings(kSettingsFile, &error)) {
       std::fprintf(stderr, "vantomir: settings and scores not saved: %s\n", error.c_str());
     }
     FreeAllSprites();

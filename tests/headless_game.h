@@ -11,7 +11,7 @@
 #include "audio/music.h"
 #include "platform/headless.h"
 #include "render/display.h"
-#include "shell/recording.h"
+#include "recording/replay.h"
 #include "shell/shell.h"
 
 class HeadlessGame : public ::testing::Test {

@@ -29,6 +29,7 @@
 // move the records: a pointer into a list is good until the next Add to it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -109,6 +110,9 @@ class EntityList {
 
   Record* Current() { return current_ == kNone ? nullptr : &nodes_[current_].record; }
   int32_t Size() const { return count_; }
+  // The memory a copy of the list takes beyond the list itself (snapshots
+  // count it): a copy holds every node the list uses or keeps free.
+  size_t StorageBytes() const { return nodes_.size() * sizeof(Node); }
   bool Empty() const { return count_ == 0; }
 
   // Visits every record from the front without touching the current element

@@ -30,17 +30,20 @@ constexpr uint64_t kFnvPrime = 0x100000001b3ull;
 
 // Records are nothing but int32_t fields, so a record is its fields in order.
 template <typename Record>
-void HashList(const EntityList<Record>& list, uint64_t* hash) {
+void HashRecord(const Record& record, uint64_t* hash) {
   static_assert(std::is_standard_layout_v<Record> && sizeof(Record) % sizeof(int32_t) == 0);
-  list.ForEach([hash](const Record& record) {
-    const auto* fields = reinterpret_cast<const int32_t*>(&record);
-    for (size_t i = 0; i < sizeof(Record) / sizeof(int32_t); ++i) {
-      const auto value = static_cast<uint32_t>(fields[i]);
-      for (int byte = 0; byte < 4; ++byte) {
-        *hash = (*hash ^ ((value >> (8 * byte)) & 0xFF)) * kFnvPrime;
-      }
+  const auto* fields = reinterpret_cast<const int32_t*>(&record);
+  for (size_t i = 0; i < sizeof(Record) / sizeof(int32_t); ++i) {
+    const auto value = static_cast<uint32_t>(fields[i]);
+    for (int byte = 0; byte < 4; ++byte) {
+      *hash = (*hash ^ ((value >> (8 * byte)) & 0xFF)) * kFnvPrime;
     }
-  });
+  }
+}
+
+template <typename Record>
+void HashList(const EntityList<Record>& list, uint64_t* hash) {
+  list.ForEach([hash](const Record& record) { HashRecord(record, hash); });
 }
 
 }  // namespace
@@ -57,5 +60,13 @@ uint64_t HashEntityLists(const World& w) {
   HashList(w.Pods, &hash);
   HashList(w.Debris, &hash);
   HashList(w.EnemyBullets, &hash);
+  return hash;
+}
+
+uint64_t HashWorld(const World& w) {
+  uint64_t hash = HashEntityLists(w);
+  HashRecord(w.powerUp, &hash);
+  HashRecord(w.game, &hash);
+  HashRecord(w.levelSettings, &hash);
   return hash;
 }

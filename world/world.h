@@ -275,6 +275,11 @@ void ClearAllButPlayerShots();
 // each field as a little-endian 32-bit integer.
 uint64_t HashEntityLists(const World& w);
 
+// The same fed on with the power-up, the game state and the level settings,
+// in their fields' order: a fingerprint of everything a frame of play
+// changes but the generator and the sounds.
+uint64_t HashWorld(const World& w);
+
 // An x moved relative to the screen, brought back within half a world of the
 // screen's left edge. Both tests are strict: exactly 0x40000 or -0x40000
 // stays where it is.

@@ -79,12 +79,15 @@ KeyState* KeyFor(SDL_Scancode code) {
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_KP_ENTER: return key(Key::Return);
     case SDL_SCANCODE_BACKSPACE: return key(Key::Backspace);
+    case SDL_SCANCODE_PERIOD: return key(Key::StepForward);
+    case SDL_SCANCODE_COMMA: return key(Key::StepBack);
     default: return nullptr;
   }
 }
 
 // Keys that are the window's or the game's own and so do not count as "any
-// key" (which ends a demonstration).
+// key" (which ends a demonstration): the window's, the pause keys and those
+// that control a recording as it plays.
 bool IsOwnKey(SDL_Scancode code) {
   switch (code) {
     case SDL_SCANCODE_F12:
@@ -93,6 +96,16 @@ bool IsOwnKey(SDL_Scancode code) {
     case SDL_SCANCODE_PAUSE:
     case SDL_SCANCODE_LALT:
     case SDL_SCANCODE_RALT:
+    case SDL_SCANCODE_LEFT:
+    case SDL_SCANCODE_RIGHT:
+    case SDL_SCANCODE_UP:
+    case SDL_SCANCODE_DOWN:
+    case SDL_SCANCODE_W:
+    case SDL_SCANCODE_A:
+    case SDL_SCANCODE_S:
+    case SDL_SCANCODE_D:
+    case SDL_SCANCODE_PERIOD:
+    case SDL_SCANCODE_COMMA:
       return true;
     default:
       return false;

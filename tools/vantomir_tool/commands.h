@@ -16,3 +16,4 @@ int SettingsCommand(const Args& args);
 int SoundsCommand(const Args& args);
 int RenderXmCommand(const Args& args);
 int SoakCommand(const Args& args);
+int VerifyCommand(const Args& args);

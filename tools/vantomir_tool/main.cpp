@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"sounds", SoundsCommand, "write every loaded sound slot as a WAV file"},
     {"render-xm", RenderXmCommand, "render an XM module (or the game's tune) to a WAV file"},
     {"soak", SoakCommand, "run the game for many passes of random input, checking memory and pass times"},
+    {"verify", VerifyCommand, "replay recordings headless and check that each ends as it claims"},
 };
 
 void PrintUsage(std::FILE* out) {

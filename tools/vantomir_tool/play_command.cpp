@@ -12,11 +12,11 @@
 
 #include "audio/music.h"
 #include "input/input.h"
-#include "persist/recording.h"
 #include "persist/settings.h"
 #include "platform/display.h"
 #include "platform/headless.h"
-#include "shell/recording.h"
+#include "recording/format.h"
+#include "recording/replay.h"
 #include "shell/shell.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
@@ -254,7 +254,7 @@ int PlayCommand(const Args& args) {
   } else if (recording) {
     Recording one;
     one.games.push_back(std::move(recording->games[o.game - 1]));
-    StartReplay(std::move(one), ReplayEnd::EndGame, false);
+    StartReplay(std::move(one), ReplayEnd::EndGame, ReplayExit::Title);
   } else {
     const GameStart start{o.level.value_or(kPlayerStart.level), o.score.value_or(kPlayerStart.score),
                           o.lives.value_or(kPlayerStart.lives)};
@@ -262,7 +262,7 @@ int PlayCommand(const Args& args) {
       Recording scripted;
       scripted.games.push_back(RecordedGame{o.seed, start.level, start.score, start.lives, o.mouseSens, 0,
                                             std::move(inputFrames)});
-      StartReplay(std::move(scripted), ReplayEnd::ZeroInput, false);
+      StartReplay(std::move(scripted), ReplayEnd::ZeroInput, ReplayExit::Title);
     } else {
       StartGameWith(o.seed, start);
     }
@@ -295,6 +295,6 @@ int PlayCommand(const Args& args) {
   }
   StopWatchingSounds();
   StopReplay();
-  ShutDown(StartUpResult::Ready);
+  ShutDown(StartUpResult::Ready, false);
   return 0;
 }

@@ -5,7 +5,8 @@
 //   <pass> pointer X Y         pointer placed at X, Y
 //   <pass> down|up BUTTON      mouse buttons left, right; keys escape, f12,
 //                              pause, arrowleft, arrowright, arrowup,
-//                              arrowdown, fire, return, backspace; pad
+//                              arrowdown, fire, return, backspace,
+//                              stepforward, stepback; pad
 //                              buttons joyN (N = 0..31) and start
 //   <pass> type TEXT           text typed (the rest of the line)
 //   <pass> key                 a key that is none of the game's own
@@ -53,7 +54,8 @@ const char* kHelp =
     "                     <pass> move DX DY | <pass> pointer X Y\n"
     "                     <pass> down|up BUTTON (left, right, escape, f12, pause,\n"
     "                       arrowleft, arrowright, arrowup, arrowdown, fire,\n"
-    "                       return, backspace, joyN, start)\n"
+    "                       return, backspace, stepforward, stepback, joyN,\n"
+    "                       start)\n"
     "                     <pass> type TEXT | <pass> key\n"
     "                     <pass> stick X Y | <pass> pad off|on\n"
     "                     <pass> focus off|on\n"
@@ -82,7 +84,7 @@ std::optional<platform::Key> KeyNamed(const std::string& name) {
       {"escape", Key::Escape},       {"f12", Key::F12},         {"pause", Key::Pause},
       {"arrowleft", Key::Left},      {"arrowright", Key::Right}, {"arrowup", Key::Up},
       {"arrowdown", Key::Down},      {"fire", Key::Fire},        {"return", Key::Return},
-      {"backspace", Key::Backspace},
+      {"backspace", Key::Backspace}, {"stepforward", Key::StepForward}, {"stepback", Key::StepBack},
   };
   auto it = kKeys.find(name);
   if (it == kKeys.end()) return std::nullopt;
