@@ -258,7 +258,7 @@ bool StartVideo() { return StartVideoSystem(false); }
 namespace testing {
 
 bool StartVideoWithoutDisplay() {
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);  // over SDL_VIDEODRIVER too
   return StartVideoSystem(true);
 }
 
