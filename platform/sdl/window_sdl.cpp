@@ -19,6 +19,7 @@
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/sdl/joystick_sdl.h"
+#include "platform/sdl/testing.h"
 
 namespace platform {
 namespace {
@@ -220,9 +221,9 @@ void AddTypedText(const char* utf8) {
   }
 }
 
-}  // namespace
-
-bool StartVideo() {
+// StartVideo, and with acceptNoDisplay the same on a driver that shows
+// nothing (see platform/sdl/testing.h).
+bool StartVideoSystem(bool acceptNoDisplay) {
   if (w.videoStarted) return true;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -243,7 +244,9 @@ bool StartVideo() {
   // With no display at all SDL falls back to drivers that show nothing; a
   // game nobody can see has not started.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) {
+  const bool noDisplay =
+      driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+  if (noDisplay && !acceptNoDisplay) {
     w.lastError = std::string("no display to show a window on (video driver '") +
                   (driver != nullptr ? driver : "none") + "')";
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
@@ -260,6 +263,19 @@ bool StartVideo() {
   StartJoystick();
   return true;
 }
+
+}  // namespace
+
+bool StartVideo() { return StartVideoSystem(false); }
+
+namespace testing {
+
+bool StartVideoWithoutDisplay() {
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);  // over SDL_VIDEODRIVER too
+  return StartVideoSystem(true);
+}
+
+}  // namespace testing
 
 void StopVideo() {
   if (!w.videoStarted) return;
