@@ -171,6 +171,14 @@ bool IsFrameCapActive() {
   return displayState.frameCap != 0 && displayState.monitorRate != displayState.requestedRate;
 }
 
+namespace {
+
+FrameWatcher frameWatcher;
+
+}  // namespace
+
+void WatchFrames(FrameWatcher watcher) { frameWatcher = watcher; }
+
 // The back buffer is not flipped: it keeps its contents after the present, so
 // a screenshot cut right after PresentFrame shows what is on screen.
 void PresentFrame() {
@@ -179,8 +187,10 @@ void PresentFrame() {
   platform::WaitForNextPass();
   if (displayState.open && platform::IsWindowActive()) {
     platform::PresentFrame(displayState.backBuffer.data());
+    if (frameWatcher.presented != nullptr) frameWatcher.presented();
   }
   platform::PumpEvents();
+  if (frameWatcher.eventsTaken != nullptr) frameWatcher.eventsTaken();
 }
 
 void ShowBackBuffer() {

@@ -65,6 +65,17 @@ void PresentFrame();
 void ShowBackBuffer();
 bool IsDisplayActive();
 
+// Tools may watch the loop's frames (vantomir-tool latency): eventsTaken is
+// called right after the platform has delivered a pass's events, presented
+// right after a frame of the loop has been handed to the platform's presenter
+// (ShowBackBuffer's frames are not the loop's and are not reported). Either
+// may be null; a null watcher stops watching.
+struct FrameWatcher {
+  void (*eventsTaken)() = nullptr;
+  void (*presented)() = nullptr;
+};
+void WatchFrames(FrameWatcher watcher);
+
 // Opens the game's screen with its fallbacks (60 Hz if asked for, then the
 // display's own rate); shows "Error: Can't set display mode." and returns
 // false when nothing opens.

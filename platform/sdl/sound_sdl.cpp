@@ -18,11 +18,12 @@ constexpr int kDeviceFrames = 1024;  // about 23 ms per callback
 bool subsystemUp = false;
 SDL_AudioDeviceID device = 0;
 std::atomic<bool> live{false};
+SDL_AudioSpec obtained{};
 
 void FillFromMixer(void* /*userdata*/, Uint8* stream, int len) {
   // The device format is exactly the mixer's (SDL converts if the hardware
   // wants otherwise), so len is a whole number of 4-byte stereo frames.
-  SharedMixer().Mix(reinterpret_cast<int16_t*>(stream), len / 4);
+  MixOutput(reinterpret_cast<int16_t*>(stream), len / 4);
 }
 
 }  // namespace
@@ -41,8 +42,7 @@ bool StartSoundDevice() {
   want.channels = 2;
   want.samples = kDeviceFrames;
   want.callback = FillFromMixer;
-  SDL_AudioSpec have{};
-  device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  device = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained, 0);
   if (device == 0) {
     std::fprintf(stderr, "vantomir: cannot open audio device (%s); playing without sound\n",
                  SDL_GetError());
@@ -67,5 +67,11 @@ void StopSoundDevice() {
 }
 
 bool IsSoundOutputLive() { return live; }
+
+SoundOutputInfo DescribeSoundOutput() {
+  if (!live) return {"", kMixRate, 0};
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return {driver != nullptr ? driver : "?", obtained.freq, obtained.samples};
+}
 
 }  // namespace platform
