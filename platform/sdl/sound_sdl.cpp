@@ -13,7 +13,13 @@ namespace platform {
 
 namespace {
 
-constexpr int kDeviceFrames = 1024;  // about 23 ms per callback
+// SDL mixes a piece of output when the device has taken the one before, so a
+// sound asked for now waits for the next piece to begin and then for the one
+// queued ahead of it: up to two pieces. 512 frames (11.6 ms) keep a sound
+// within about 23 ms of the request; 1024 took up to 46 ms (vantomir-tool
+// latency). Smaller pieces would leave too little queued to ride out a late
+// wake of the audio thread on a busy machine.
+constexpr int kDeviceFrames = 512;
 
 bool subsystemUp = false;
 SDL_AudioDeviceID device = 0;
