@@ -17,8 +17,10 @@ namespace {
 // sound asked for now waits for the next piece to begin and then for the one
 // queued ahead of it: up to two pieces. 512 frames (11.6 ms) keep a sound
 // within about 23 ms of the request; 1024 took up to 46 ms (vantomir-tool
-// latency). Smaller pieces would leave too little queued to ride out a late
-// wake of the audio thread on a busy machine.
+// latency). Smaller pieces leave less queued to ride out a late wake of the
+// audio thread: with every core busy, PulseAudio already runs dry now and
+// then between pieces of 512, where it did not with 1024 (PULSE_LATENCY_MSEC
+// gives the server more to hold where that is heard).
 constexpr int kDeviceFrames = 512;
 
 bool subsystemUp = false;
