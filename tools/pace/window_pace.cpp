@@ -6,8 +6,9 @@
 // It links the SDL platform, like the game: every pass is a real RunPass, so
 // the pacer's wait, the present, the events, the game step and the frame
 // composition are all in the figures. A pass is timed from the end of one
-// RunPass to the end of the next. The game runs in a scratch folder, so it
-// plays with the default settings and leaves no files behind.
+// RunPass to the end of the next, which is from one present to the next: a
+// pass presents its frame as it ends. The game runs in a scratch folder, so
+// it plays with the default settings and leaves no files behind.
 #include <cstdio>
 #include <cstring>
 

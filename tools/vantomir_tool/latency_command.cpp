@@ -21,9 +21,11 @@ constexpr const char* kHelp =
     "  sound: N requests (default 200, 0 for none) to play the menu click on the\n"
     "  sound device at random moments; from each request to the start of the\n"
     "  piece of output that carries its first sample, and to that sample leaving\n"
-    "  SDL's output: the piece ahead of it has played by then. The figures are\n"
-    "  for the audio driver SDL chose, named in the report (SDL_AUDIODRIVER\n"
-    "  chooses another); with no audio output the sound is not measured.\n\n"
+    "  SDL's output: the piece ahead of it has played by then (what a sound\n"
+    "  server or the hardware holds beyond what SDL asked for is not counted).\n"
+    "  The figures are for the audio driver SDL chose, named in the report\n"
+    "  (SDL_AUDIODRIVER chooses another); with no audio output the sound is not\n"
+    "  measured.\n\n"
     "Each figure is given as its median, 95th percentile and worst. This runs\n"
     "vantomir-pace-window --latency from vantomir-tool's directory.\n";
 
