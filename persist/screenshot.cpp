@@ -33,8 +33,8 @@ void TakeScreenshot() {
     ++snapCounter;
     name = SnapFileName(snapCounter);
   } while (FileSize(name) != -1);
-  // Right after PresentFrame the selected target is the back buffer, which
-  // still holds the frame on screen.
+  // Within a pass, before the screen draws, the selected target is the back
+  // buffer, which still holds the frame on screen: the last pass showed it.
   if (!CutSprite(kScreenshotSprite, 0, 0, kScreenWidth, kScreenHeight)) return;
   std::string error;
   if (!SaveSpriteImage(kScreenshotSprite, name, &error)) {

@@ -71,4 +71,9 @@ bool OtherKeyPressed();
 // The text typed during the last pass, printable ASCII only.
 std::string TakeTypedText();
 
+// Mouse movement by (dx, dy) counts fed in as if the mouse had moved: the
+// next PumpEvents takes it like any other. For measuring how fast the game
+// answers (vantomir-tool latency); on SDL it may be called from any thread.
+void InjectMouseMotion(int dx, int dy);
+
 }  // namespace platform

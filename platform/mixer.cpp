@@ -3,6 +3,7 @@
 #include "platform/mixer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -226,6 +227,25 @@ Mixer& SharedMixer() {
   // are torn down at exit.
   static Mixer* mixer = new Mixer;
   return *mixer;
+}
+
+namespace {
+
+using MixCall = void (*)(int frames);
+std::atomic<MixCall> beforeMix{nullptr};
+std::atomic<MixCall> afterMix{nullptr};
+
+}  // namespace
+
+void WatchMixing(MixWatcher watcher) {
+  beforeMix = watcher.beforeMix;
+  afterMix = watcher.afterMix;
+}
+
+void MixOutput(int16_t* out, int frames) {
+  if (const MixCall call = beforeMix.load(std::memory_order_acquire)) call(frames);
+  SharedMixer().Mix(out, frames);
+  if (const MixCall call = afterMix.load(std::memory_order_acquire)) call(frames);
 }
 
 // The buffer operations of the sound device, the same for every backend.

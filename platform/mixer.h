@@ -67,4 +67,9 @@ class Mixer {
 // The one mixer the sound device plays; lives until the process ends.
 Mixer& SharedMixer();
 
+// A piece of the sound device's output from the shared mixer, with the mix
+// watcher (WatchMixing) told before and after: what each backend's output
+// calls.
+void MixOutput(int16_t* out, int frames);
+
 }  // namespace platform

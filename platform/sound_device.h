@@ -35,6 +35,26 @@ bool StartSoundDevice();
 void StopSoundDevice();
 bool IsSoundOutputLive();
 
+// The audio output as it was opened: the driver's name (empty when nothing
+// is heard), the output rate and the frames the output takes from the mixer
+// at a time, each piece queued behind the one before.
+struct SoundOutputInfo {
+  const char* driver;
+  int32_t rate;
+  int32_t framesPerPiece;
+};
+SoundOutputInfo DescribeSoundOutput();
+
+// Tools may watch the mixing (vantomir-tool latency): beforeMix and afterMix
+// are called on the thread that mixes (the audio output's), around each
+// piece of output it mixes, outside the mixer's lock. Null watchers stop
+// watching; the watcher may be changed while the output runs.
+struct MixWatcher {
+  void (*beforeMix)(int frames) = nullptr;
+  void (*afterMix)(int frames) = nullptr;
+};
+void WatchMixing(MixWatcher watcher);
+
 // Makes a silent buffer of bytes bytes (whole frames). 0 on a bad format or size.
 SoundBufferId CreateSoundBuffer(const PcmFormat& format, uint32_t bytes);
 void DestroySoundBuffer(SoundBufferId id);

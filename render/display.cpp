@@ -171,25 +171,38 @@ bool IsFrameCapActive() {
   return displayState.frameCap != 0 && displayState.monitorRate != displayState.requestedRate;
 }
 
+namespace {
+
+FrameWatcher frameWatcher;
+
 // The back buffer is not flipped: it keeps its contents after the present, so
-// a screenshot cut right after PresentFrame shows what is on screen.
-void PresentFrame() {
+// a screenshot cut at the next pass shows what is on screen. True when the
+// frame was handed to the platform (the window is open and in front).
+bool ShowBackBufferNow() {
+  EndPaint();
+  displayState.target = ScreenTarget;
+  if (!displayState.open || !platform::IsWindowActive()) return false;
+  platform::PresentFrame(displayState.backBuffer.data());
+  return true;
+}
+
+}  // namespace
+
+void WatchFrames(FrameWatcher watcher) { frameWatcher = watcher; }
+
+void BeginPass() {
   EndPaint();
   displayState.target = ScreenTarget;
   platform::WaitForNextPass();
-  if (displayState.open && platform::IsWindowActive()) {
-    platform::PresentFrame(displayState.backBuffer.data());
-  }
   platform::PumpEvents();
+  if (frameWatcher.eventsTaken != nullptr) frameWatcher.eventsTaken();
 }
 
-void ShowBackBuffer() {
-  EndPaint();
-  displayState.target = ScreenTarget;
-  if (displayState.open && platform::IsWindowActive()) {
-    platform::PresentFrame(displayState.backBuffer.data());
-  }
+void PresentFrame() {
+  if (ShowBackBufferNow() && frameWatcher.presented != nullptr) frameWatcher.presented();
 }
+
+void ShowBackBuffer() { ShowBackBufferNow(); }
 
 bool IsDisplayActive() { return displayState.open && platform::IsWindowActive(); }
 

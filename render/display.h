@@ -9,7 +9,7 @@
 //
 // Operations on a free sprite or quad number do nothing and return false/0.
 // Drawing goes to the selected target: the back buffer (ScreenTarget) or a
-// sprite; PresentFrame selects the back buffer again.
+// sprite; BeginPass and PresentFrame select the back buffer again.
 #pragma once
 
 #include <cstddef>
@@ -59,11 +59,27 @@ void CloseDisplay();
 bool IsDisplayOpen();
 bool SetFrameCap(int fps);
 bool IsFrameCapActive();
+// The start of a loop pass: waits until the pass is due, then takes in the
+// events that came meanwhile (input, focus, the window's messages).
+void BeginPass();
+// The end of a loop pass: shows the frame the pass composed, at once, so
+// that what the pass took in is on the screen without waiting for the next.
 void PresentFrame();
-// Shows the back buffer at once, within a loop pass: no waiting for the next
-// pass and no input delivered (clearing the screen while it is set up).
+// Shows the back buffer at once, within a loop pass (clearing the screen
+// while it is set up).
 void ShowBackBuffer();
 bool IsDisplayActive();
+
+// Tools may watch the loop's frames (vantomir-tool latency): eventsTaken is
+// called at the end of BeginPass, right after the platform has delivered the
+// pass's events, presented right after PresentFrame has handed the frame to
+// the platform's presenter (ShowBackBuffer's frames are not the loop's and are
+// not reported). Either may be null; a null watcher stops watching.
+struct FrameWatcher {
+  void (*eventsTaken)() = nullptr;
+  void (*presented)() = nullptr;
+};
+void WatchFrames(FrameWatcher watcher);
 
 // Opens the game's screen with its fallbacks (60 Hz if asked for, then the
 // display's own rate); shows "Error: Can't set display mode." and returns

@@ -1,10 +1,11 @@
 //-----------------------------------------------------------------------------
 // The main loop: one pass is one displayed frame.
 //
-// Each pass shows the previous frame, idles while the window is in the
-// background (the sprites are freed then and rebuilt on return), reads the
-// devices, handles Escape and F12, runs the current screen for one frame and
-// composes the next frame.
+// Each pass waits for its turn and takes in the events, idles while the
+// window is in the background (the sprites are freed then and rebuilt on
+// return), reads the devices, handles Escape and F12, runs the current screen
+// for one frame, composes the frame and shows it at once: what the player did
+// before the pass began is on the screen when it ends.
 //-----------------------------------------------------------------------------
 #include <algorithm>
 #include <vector>
@@ -224,7 +225,7 @@ void ReturnToTitleWithIntro() {
 }
 
 bool RunPass() {
-  PresentFrame();
+  BeginPass();
   if (platform::QuitRequested()) {
     // Closed from outside: the game ends the normal way and keeps what the
     // player did.
@@ -251,6 +252,7 @@ bool RunPass() {
   FollowNameEntry();
   platform::SetSmoothScaling(settings.smoothing != 0);
   ComposeFrame(shell.screenState == ScreenState::Play);
+  PresentFrame();
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {
     shell.failed = 1;
     return false;

@@ -1,10 +1,15 @@
 // The main loop stepped pass by pass on the headless platform: the Escape and
-// F12 latches, focus loss, the screen reopen and the start-up failures.
+// F12 latches, the order of a pass, focus loss, the screen reopen and the
+// start-up failures.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
+#include "input/input.h"
 #include "persist/settings.h"
 #include "platform/headless.h"
 #include "render/display.h"
@@ -86,6 +91,35 @@ TEST_F(MainLoop, F12HeldWritesOneScreenshotPerPress) {
   headless::SetKey(platform::Key::F12, true);
   ASSERT_TRUE(Passes(1));
   EXPECT_TRUE(fs::exists("snap000002.bmp"));
+}
+
+// The order of a pass decides how fast the game answers: it takes in the
+// events first and shows the frame it composed from them before it ends, so
+// a move of the mouse is on the screen one pass later at most.
+std::vector<std::string> frameCalls;
+
+TEST_F(MainLoop, APassShowsTheFrameItComposedFromTheInputItTookIn) {
+  ASSERT_TRUE(Passes(2));
+  shell.screenState = ScreenState::Options;
+  ASSERT_TRUE(Passes(1));
+  ASSERT_EQ(input.pointerX, 480);
+  frameCalls.clear();
+  WatchFrames({[] { frameCalls.push_back("events taken, pointer at " + std::to_string(input.pointerX)); },
+               [] { frameCalls.push_back("presented, pointer at " + std::to_string(input.pointerX)); }});
+  const int presents = headless::PresentCount();
+  headless::MovePointer(-400, 0);
+  ASSERT_TRUE(Passes(1));
+  EXPECT_EQ(frameCalls, (std::vector<std::string>{"events taken, pointer at 480", "presented, pointer at 80"}));
+  EXPECT_EQ(headless::PresentCount(), presents + 1);
+  const std::vector<uint32_t>& shown = headless::LastPresentedFrame();
+  EXPECT_TRUE(std::equal(shown.begin(), shown.end(), BackBuffer()));  // the frame this pass composed
+
+  // In the background a pass takes in the events and shows nothing.
+  headless::SetFocus(false);
+  ASSERT_TRUE(Passes(2));
+  WatchFrames({});
+  EXPECT_EQ(headless::PresentCount(), presents + 1);
+  EXPECT_EQ(frameCalls.size(), 4u);
 }
 
 TEST_F(MainLoop, FocusLossFreesGraphicsAndStopsTheScreen) {

@@ -1,6 +1,6 @@
 // The sound device's mixer, driven through the headless platform: formats,
-// resampling, volume, play control, looping streams, clipping, bad requests
-// and the captured output.
+// resampling, volume, play control, looping streams, clipping, bad requests,
+// the captured output and the mix watcher.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,6 +193,34 @@ TEST_F(SoundDevice, HeadlessPassesAreCapturedUntilReset) {
   headless::AdvanceSoundOnePass();
   EXPECT_FALSE(IsSoundBufferPlaying(id));
   EXPECT_TRUE(headless::TakeCapturedAudio().empty());
+}
+
+// What vantomir-tool latency relies on: the watcher hears of every piece
+// before and after it is mixed, and a buffer has not moved until a piece
+// after its play request has been mixed.
+struct MixLog {
+  std::vector<int> before, after;
+  std::vector<uint32_t> positionAfter;
+  SoundBufferId watched = 0;
+};
+MixLog mixLog;
+
+TEST_F(SoundDevice, TheMixWatcherIsToldOfEveryPieceAroundItsMixing) {
+  mixLog = MixLog{};
+  mixLog.watched = Make16(1, kMixRate, std::vector<int16_t>(4096, 1));
+  WatchMixing({[](int frames) { mixLog.before.push_back(frames); },
+               [](int frames) {
+                 mixLog.after.push_back(frames);
+                 mixLog.positionAfter.push_back(GetSoundBufferPosition(mixLog.watched));
+               }});
+  Mix(100);
+  PlaySoundBuffer(mixLog.watched, false);
+  headless::AdvanceSoundOnePass();
+  WatchMixing({});
+  Mix(100);
+  EXPECT_EQ(mixLog.before, (std::vector<int>{100, headless::kFramesPerPass}));
+  EXPECT_EQ(mixLog.after, mixLog.before);
+  EXPECT_EQ(mixLog.positionAfter, (std::vector<uint32_t>{0, 2 * headless::kFramesPerPass}));
 }
 
 }  // namespace

@@ -164,6 +164,8 @@ std::string TakeTypedText() {
   return text;
 }
 
+void InjectMouseMotion(int dx, int dy) { headless::MovePointer(dx, dy); }
+
 void ShowMessageBox(const char* title, const char* text) {
   std::fprintf(stderr, "%s: %s\n", title, text);
 }

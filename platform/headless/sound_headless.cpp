@@ -17,6 +17,7 @@ namespace platform {
 bool StartSoundDevice() { return true; }
 void StopSoundDevice() { SharedMixer().DestroyAll(); }
 bool IsSoundOutputLive() { return false; }
+SoundOutputInfo DescribeSoundOutput() { return {"", kMixRate, headless::kFramesPerPass}; }
 
 }  // namespace platform
 
@@ -43,7 +44,7 @@ std::vector<int16_t> TakeCapturedAudio() {
 
 void MixSound(int frames, int16_t* out) {
   if (frames <= 0 || out == nullptr) return;
-  SharedMixer().Mix(out, frames);
+  MixOutput(out, frames);
   std::lock_guard lock(captureMutex);
   if (capturing) captured.insert(captured.end(), out, out + 2 * frames);
 }

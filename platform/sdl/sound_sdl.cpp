@@ -13,16 +13,25 @@ namespace platform {
 
 namespace {
 
-constexpr int kDeviceFrames = 1024;  // about 23 ms per callback
+// SDL mixes a piece of output when the device has taken the one before, so a
+// sound asked for now waits for the next piece to begin and then for the one
+// queued ahead of it: up to two pieces. 512 frames (11.6 ms) keep a sound
+// within about 23 ms of the request; 1024 took up to 46 ms (vantomir-tool
+// latency). Smaller pieces leave less queued to ride out a late wake of the
+// audio thread: with every core busy, PulseAudio already runs dry now and
+// then between pieces of 512, where it did not with 1024 (PULSE_LATENCY_MSEC
+// gives the server more to hold where that is heard).
+constexpr int kDeviceFrames = 512;
 
 bool subsystemUp = false;
 SDL_AudioDeviceID device = 0;
 std::atomic<bool> live{false};
+SDL_AudioSpec obtained{};
 
 void FillFromMixer(void* /*userdata*/, Uint8* stream, int len) {
   // The device format is exactly the mixer's (SDL converts if the hardware
   // wants otherwise), so len is a whole number of 4-byte stereo frames.
-  SharedMixer().Mix(reinterpret_cast<int16_t*>(stream), len / 4);
+  MixOutput(reinterpret_cast<int16_t*>(stream), len / 4);
 }
 
 }  // namespace
@@ -41,8 +50,7 @@ bool StartSoundDevice() {
   want.channels = 2;
   want.samples = kDeviceFrames;
   want.callback = FillFromMixer;
-  SDL_AudioSpec have{};
-  device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  device = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained, 0);
   if (device == 0) {
     std::fprintf(stderr, "vantomir: cannot open audio device (%s); playing without sound\n",
                  SDL_GetError());
@@ -67,5 +75,11 @@ void StopSoundDevice() {
 }
 
 bool IsSoundOutputLive() { return live; }
+
+SoundOutputInfo DescribeSoundOutput() {
+  if (!live) return {"", kMixRate, 0};
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return {driver != nullptr ? driver : "?", obtained.freq, obtained.samples};
+}
 
 }  // namespace platform

@@ -53,9 +53,9 @@ stop_display() {
 
 # On a busy machine the game runs slower than the clock, so the tests do not
 # time the game with sleeps: they watch its frames. The title, the menus and
-# a game all move every frame, and a pass reads the input right after it
-# shows its frame, so once the screen has changed twice after an input was
-# sent, the game has taken it in and acted on it.
+# a game all move every frame, and a pass reads the input as it begins and
+# shows its frame as it ends, so once the screen has changed twice after an
+# input was sent, the game has taken it in and acted on it.
 
 # screen_sum: a checksum of what the X screen shows now.
 screen_sum() {

@@ -1,88 +1,63 @@
 // vantomir-pace-window --demo D --seconds S: the game's own loop in its real
 // window, replaying demonstration D again and again, timed pass by pass.
-// vantomir-tool pace --demo runs this program (see pace_command.cpp there).
+// vantomir-tool pace --demo runs this program (see pace_command.cpp there);
+// vantomir-tool latency runs its --latency mode (window_latency.cpp).
 //
 // It links the SDL platform, like the game: every pass is a real RunPass, so
 // the pacer's wait, the present, the events, the game step and the frame
 // composition are all in the figures. A pass is timed from the end of one
-// RunPass to the end of the next. The game runs in a scratch folder, so it
-// plays with the default settings and leaves no files behind.
-#include <unistd.h>
-
-#include <cerrno>
+// RunPass to the end of the next, which is from one present to the next: a
+// pass presents its frame as it ends. The game runs in a scratch folder, so
+// it plays with the default settings and leaves no files behind.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <system_error>
 
 #include "render/display.h"
 #include "shell/shell.h"
 #include "tools/pace/pace_stats.h"
+#include "tools/pace/window_latency.h"
+#include "tools/pace/window_session.h"
 
 namespace {
 
-// Strict whole number in [min, max], or -1.
-int ParseArgument(const char* text, int min, int max) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || value < min || value > max) return -1;
-  return int(value);
-}
-
-// Makes a fresh folder and moves into it; false when none can be made.
-bool EnterScratchFolder(std::filesystem::path* folder) {
-  std::error_code error;
-  std::string pattern = (std::filesystem::temp_directory_path(error) / "vantomir-pace-XXXXXX").string();
-  if (error || mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) return false;
-  *folder = pattern;
-  return true;
-}
-
 int Usage() {
-  std::fprintf(stderr, "usage: vantomir-pace-window --demo 0..2 --seconds 1..3600\n");
+  std::fprintf(stderr,
+               "usage: vantomir-pace-window --demo 0..2 --seconds 1..3600\n"
+               "       vantomir-pace-window --latency --inputs 1..100000 --sounds 0..100000\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--latency") == 0) {
+    int inputs = -1, sounds = -1;
+    for (int i = 2; i + 1 < argc; i += 2) {
+      if (std::strcmp(argv[i], "--inputs") == 0) {
+        inputs = ParseWindowArgument(argv[i + 1], 1, 100000);
+      } else if (std::strcmp(argv[i], "--sounds") == 0) {
+        sounds = ParseWindowArgument(argv[i + 1], 0, 100000);
+      } else {
+        return Usage();
+      }
+    }
+    if (argc % 2 != 0 || inputs < 0 || sounds < 0) return Usage();
+    return MeasureLatency(inputs, sounds);
+  }
+
   int demo = -1, seconds = -1;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--demo") == 0) {
-      demo = ParseArgument(argv[i + 1], 0, 2);
+      demo = ParseWindowArgument(argv[i + 1], 0, 2);
     } else if (std::strcmp(argv[i], "--seconds") == 0) {
-      seconds = ParseArgument(argv[i + 1], 1, 3600);
+      seconds = ParseWindowArgument(argv[i + 1], 1, 3600);
     } else {
       return Usage();
     }
   }
   if (argc % 2 == 0 || demo < 0 || seconds < 0) return Usage();
-  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-    std::fprintf(stderr, "vantomir-tool pace: no display to open the window on (DISPLAY is not set)\n");
-    return 1;
-  }
-
-  std::filesystem::path scratch;
-  if (!EnterScratchFolder(&scratch)) {
-    std::fprintf(stderr, "vantomir-tool pace: cannot make a scratch folder: %s\n", std::strerror(errno));
-    return 1;
-  }
-  struct RemoveScratch {
-    const std::filesystem::path& folder;
-    ~RemoveScratch() {
-      std::error_code error;
-      std::filesystem::remove_all(folder, error);
-    }
-  } removeScratch{scratch};
-
-  const StartUpResult started = StartUp();
-  if (started != StartUpResult::Ready) {
-    ShutDown(started);
-    std::fprintf(stderr, "vantomir-tool pace: the game could not open its window\n");
-    return 1;
-  }
+  WindowSession session("vantomir-tool pace");
+  if (!session.Start()) return 1;
   // One title pass builds the graphics, as at a real start.
   bool running = RunPass();
   PaceRecorder recorder;
@@ -102,7 +77,7 @@ int main(int argc, char** argv) {
     backgroundPasses += !IsDisplayActive();
   }
   const PaceSummary summary = recorder.Summary();
-  ShutDown(started);
+  session.Stop();
 
   std::printf("demonstration %d, started %d times\n", demo, demonstrations);
   PrintPaceSummary(summary, stdout);

@@ -11,6 +11,7 @@ int RandomCommand(const Args& args);
 int RunCommand(const Args& args);
 int PlayCommand(const Args& args);
 int PaceCommand(const Args& args);
+int LatencyCommand(const Args& args);
 int LevelCommand(const Args& args);
 int SettingsCommand(const Args& args);
 int SoundsCommand(const Args& args);

@@ -19,6 +19,7 @@ const Command kCommands[] = {
     {"play", PlayCommand, "play one game or demonstration headless, printing its state per frame"},
     {"random", RandomCommand, "print numbers of the game's random generator"},
     {"pace", PaceCommand, "measure the frame pacer"},
+    {"latency", LatencyCommand, "measure how fast the game in its window answers input and plays sound"},
     {"level", LevelCommand, "print a level's landscape, enemies and settings as JSON"},
     {"settings", SettingsCommand, "print what a settings file gives the game, as JSON"},
     {"sounds", SoundsCommand, "write every loaded sound slot as a WAV file"},

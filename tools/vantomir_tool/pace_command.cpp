@@ -4,29 +4,21 @@
 //   pace --demo D --seconds S   the game in its real window, replaying
 //                               demonstration D over and over
 //
-// vantomir-tool links the headless platform, which has no window. The window
-// run is done by vantomir-pace-window, a companion program built beside
-// vantomir-tool from the same game library and the SDL platform: this command
-// checks the arguments and hands over to it (exec), and it prints the same
-// report as the pacer run.
-#include <unistd.h>
-
-#include <cerrno>
+// vantomir-tool links the headless platform, which has no window: this
+// command checks the arguments of the window run and hands over to the
+// companion program (window_companion.h), which prints the same report as the
+// pacer run.
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "platform/pacer.h"
 #include "tools/pace/pace_stats.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
+#include "tools/vantomir_tool/window_companion.h"
 
 namespace {
-
-constexpr const char* kWindowProgram = "vantomir-pace-window";
 
 void PrintHelp() {
   std::printf(
@@ -56,24 +48,6 @@ int RunPacerAlone(int seconds) {
   return 0;
 }
 
-int RunInWindow(int demo, int seconds) {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
-    std::fprintf(stderr, "vantomir-tool pace: cannot find my own directory: %s\n",
-                 error.message().c_str());
-    return 1;
-  }
-  const std::string program = (self.parent_path() / kWindowProgram).string();
-  const std::string demoText = std::to_string(demo), secondsText = std::to_string(seconds);
-  std::fflush(stdout);
-  execl(program.c_str(), program.c_str(), "--demo", demoText.c_str(), "--seconds",
-        secondsText.c_str(), static_cast<char*>(nullptr));
-  std::fprintf(stderr, "vantomir-tool pace: cannot run %s: %s\n", program.c_str(),
-               std::strerror(errno));
-  return 1;
-}
-
 }  // namespace
 
 int PaceCommand(const Args& args) {
@@ -96,5 +70,6 @@ int PaceCommand(const Args& args) {
       return UsageError("pace", "unexpected argument '" + args[i] + "'");
     }
   }
-  return demo ? RunInWindow(*demo, seconds) : RunPacerAlone(seconds);
+  if (!demo) return RunPacerAlone(seconds);
+  return RunWindowCompanion("pace", {"--demo", std::to_string(*demo), "--seconds", std::to_string(seconds)});
 }

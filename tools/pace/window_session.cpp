@@ -1,0 +1,55 @@
+#include "tools/pace/window_session.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+int ParseWindowArgument(const char* text, int min, int max) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || value < min || value > max) return -1;
+  return int(value);
+}
+
+bool WindowSession::Start() {
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    std::fprintf(stderr, "%s: no display to open the window on (DISPLAY is not set)\n", command_.c_str());
+    return false;
+  }
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "vantomir-pace-XXXXXX").string();
+  if (error || mkdtemp(pattern.data()) == nullptr) {
+    std::fprintf(stderr, "%s: cannot make a scratch folder: %s\n", command_.c_str(), std::strerror(errno));
+    return false;
+  }
+  folder_ = pattern;
+  if (chdir(pattern.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot enter %s: %s\n", command_.c_str(), pattern.c_str(), std::strerror(errno));
+    Stop();
+    return false;
+  }
+  gameStarted_ = true;
+  result_ = StartUp();
+  if (result_ != StartUpResult::Ready) {
+    std::fprintf(stderr, "%s: the game could not open its window\n", command_.c_str());
+    Stop();
+    return false;
+  }
+  return true;
+}
+
+void WindowSession::Stop() {
+  if (gameStarted_) {
+    ShutDown(result_);
+    gameStarted_ = false;
+  }
+  if (!folder_.empty()) {
+    std::error_code error;
+    std::filesystem::remove_all(folder_, error);
+    folder_.clear();
+  }
+}

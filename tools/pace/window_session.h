@@ -1,0 +1,33 @@
+// What the window runs of vantomir-tool (pace --demo, latency) share: the
+// game started in its real window from a fresh scratch folder, so that it
+// plays with the default settings and leaves no files behind.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "shell/shell.h"
+
+// A strict whole number in [min, max], or -1.
+int ParseWindowArgument(const char* text, int min, int max);
+
+class WindowSession {
+ public:
+  // The messages name the command, e.g. "vantomir-tool pace".
+  explicit WindowSession(std::string command) : command_(std::move(command)) {}
+  ~WindowSession() { Stop(); }
+
+  // Checks for a display, makes and enters the scratch folder and starts the
+  // game up to its window; false, with a message on standard error, when any
+  // of that fails.
+  bool Start();
+  // Shuts the game down and removes the folder (once; the destructor does it
+  // too).
+  void Stop();
+
+ private:
+  std::string command_;
+  std::filesystem::path folder_;
+  bool gameStarted_ = false;  // StartUp ran: ShutDown is due
+  StartUpResult result_ = StartUpResult::Failed;
+};
