@@ -208,7 +208,6 @@ bool RunPass() {
     RunScreen();
     FollowGames();
   }
-  platform::SetSmoothScaling(settings.smoothing != 0);
   ComposeFrame(shell.screenState == ScreenState::Play);
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {
     shell.failed = 1;
