@@ -1,11 +1,13 @@
 # Helpers for the end-to-end tests: a virtual X display with a window
 # manager, the game's window, screenshots and pixels. A test sources this
-# file first; it takes the test's arguments (the game and vantomir-tool) and
-# gives it a scratch folder, $work, removed at the end with every process the
-# test started.
+# file first; it takes the test's arguments (the game, vantomir-tool, the
+# picture probe and its checker) and gives it a scratch folder, $work,
+# removed at the end with every process the test started.
 
 game="${1:-}"
 tool="${2:-}"
+picture_probe="${3:-}"
+picture_check="${4:-}"
 work=$(mktemp -d)
 chmod 755 "$work"
 E2E_PIDS=()
