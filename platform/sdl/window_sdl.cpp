@@ -187,6 +187,9 @@ bool EnsureEnlarged() {
     return false;
   }
   SDL_SetTextureScaleMode(w.enlarged, SDL_ScaleModeLinear);
+  // Copied over the back buffer as it is: a texture with an alpha channel
+  // would be blended with it by default.
+  SDL_SetTextureBlendMode(w.enlarged, SDL_BLENDMODE_NONE);
   w.enlargedFactor = w.layout.factor;
   return true;
 }
