@@ -2,8 +2,9 @@
 # The picture is sharp and even at any size: the game's window and presenter
 # (vantomir-picture-probe) show game columns, then game rows, of pure red,
 # green and blue in turn, full screen at 1920x1080, 1280x800, 2560x1440 and
-# 3840x2160, in a window resized to 1000x700, and full screen through SDL's
-# software renderer. vantomir-picture-check measures each screenshot: every
+# 3840x2160, in a window resized to 1000x700, full screen through SDL's
+# software renderer, and full screen on Wayland (weston) with two output
+# pixels to a desktop unit, where the picture must use the output's pixels. vantomir-picture-check measures each screenshot: every
 # game column and row covers a run of screen pixels whose width differs by
 # at most one from any other's, with at most one blended pixel at each edge,
 # and every one gets the same share of the screen within 0.6 of a pixel.
@@ -33,9 +34,11 @@ measure() {
   fi
 }
 
-# probe AXIS [ARGS...]: starts the probe; sets PROBE_PID.
+# probe AXIS [ARGS...]: starts the probe (with $PROBE_ENV set in its
+# environment); sets PROBE_PID.
+PROBE_ENV=()
 probe() {
-  "$picture_probe" "$@" 2>> "$work/probe.txt" &
+  env "${PROBE_ENV[@]}" "$picture_probe" "$@" 2>> "$work/probe.txt" &
   PROBE_PID=$!
   E2E_PIDS+=("$PROBE_PID")
 }
@@ -88,6 +91,19 @@ done
 [ "$size" = 1000x700 ] || fail "the probe's window is ${size:-gone}, not 1000x700"
 measure columns "$window"
 end_probe
+stop_display
+
+# Wayland, scale 2: the game's 640x480 frame in a 512x384 desktop whose
+# output is 1024x768 pixels. Drawn at the desktop's units and doubled by the
+# compositor, 640 columns would not fit in 512 and some would be missing.
+echo "-- Wayland (weston), 1024x768 output pixels at scale 2"
+start_weston 512 384 2
+PROBE_ENV=(-u DISPLAY SDL_VIDEODRIVER=wayland)
+for axis in columns rows; do
+  probe "$axis"
+  measure "$axis"
+  end_probe
+done
 stop_display
 echo "   (all took $((SECONDS - started)) s)"
 echo "PASS"
