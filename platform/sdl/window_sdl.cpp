@@ -3,9 +3,10 @@
 // One window, full screen on the desktop (SDL_WINDOW_FULLSCREEN_DESKTOP) or a
 // resizable window, with a renderer that scales the game's 640x480 frame to
 // fit, keeping its 4:3 shape with black bars (platform/picture_layout.h says
-// how it stays sharp at any size). Alt+Enter and F11 switch between the two. Mouse input comes as relative motion (the game keeps its
-// own pointer); buttons and keys are collected from events so that a press
-// shorter than a frame still counts.
+// how it stays sharp at any size). Alt+Enter and F11 switch between the two.
+// Mouse input comes as relative motion (the game keeps its own pointer);
+// buttons and keys are collected from events so that a press shorter than a
+// frame still counts.
 #include <SDL.h>
 
 #include <algorithm>
