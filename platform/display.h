@@ -4,7 +4,8 @@
 // pixels; this service only puts that buffer on the screen. The window is a
 // borderless full-screen window on the desktop (no display mode switch ever
 // happens) or a resizable window, titled "Vantomir", and the frame is scaled
-// to fit it with its 4:3 shape kept and black bars around it. Alt+Enter and
+// to fit it with its 4:3 shape kept and black bars around it, sharp at any
+// size (platform/picture_layout.h). Alt+Enter and
 // F11 switch between the two at any time; the service handles them itself.
 //
 // PumpEvents is the boundary between two loop passes: it delivers the
@@ -33,9 +34,6 @@ bool OpenWindow(const char* title, bool vsyncAssist);
 // effect at once on an open window, and lasts for the rest of the run.
 void SetWindowed(bool windowed);
 bool IsWindowed();
-
-// Smooth (filtered) or sharp (nearest pixel) scaling of the frame.
-void SetSmoothScaling(bool smooth);
 
 // The window's icon: width x height pixels of 0xAARRGGBB, copied.
 void SetWindowIcon(const uint32_t* pixels, int width, int height);

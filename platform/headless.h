@@ -41,9 +41,8 @@ void SetWindowAvailable(bool available);
 // The display's refresh rate in Hz (60 unless set).
 void SetDisplayRefreshRate(int hz);
 
-// What the window would look like: full screen or a window, smooth or sharp.
+// What the window would look like: full screen or a window.
 bool WindowIsWindowed();
-bool WindowScalesSmoothly();
 
 // The last frame handed to PresentFrame (640x480, 0x00RRGGBB), empty if none.
 const std::vector<uint32_t>& LastPresentedFrame();

@@ -4,6 +4,8 @@
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libsdl2-dev libvorbis-dev zlib1g-dev)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev libpixman-1-dev xvfb openbox xdotool wmctrl imagemagick x11-utils
   sox clang libclang-rt-14-dev)
+# The Wayland end-to-end tests: a Wayland desktop to run the game on.
+TEST_PACKAGES+=(weston)
 # The install and package checks: validators, man, the SVG renderer, CPack's
 # dpkg-shlibdeps and lintian.
 TEST_PACKAGES+=(desktop-file-utils appstream man-db librsvg2-bin dpkg-dev lintian)

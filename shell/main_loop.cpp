@@ -250,7 +250,6 @@ bool RunPass() {
   if (!HandlePause()) RunScreens();
   DrawReplayCaption();
   FollowNameEntry();
-  platform::SetSmoothScaling(settings.smoothing != 0);
   ComposeFrame(shell.screenState == ScreenState::Play);
   PresentFrame();
   if (shell.graphicsState == GraphicsState::ReopenScreen && !ReopenScreen()) {

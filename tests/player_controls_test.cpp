@@ -1,7 +1,6 @@
 // The player's controls beyond the mouse, through the real main loop: the
 // pause, the keyboard flying the ship and spelling a name, a pad that comes
-// and goes under the joystick setting, and the frame's scaling following the
-// smoothing setting.
+// and goes under the joystick setting.
 #include <gtest/gtest.h>
 
 #include "input/input.h"
@@ -137,14 +136,6 @@ TEST_F(PlayerControls, PadStartLeavesMenusAndPausesGames) {
   headless::SetJoystickStart(true);
   ASSERT_TRUE(Passes(1));
   EXPECT_EQ(shell.paused, 1);
-}
-
-TEST_F(PlayerControls, ScalingIsSharpWithSmoothingOff) {
-  ASSERT_TRUE(Passes(1));
-  EXPECT_TRUE(headless::WindowScalesSmoothly());
-  settings.smoothing = 0;
-  ASSERT_TRUE(Passes(1));
-  EXPECT_FALSE(headless::WindowScalesSmoothly());
 }
 
 }  // namespace

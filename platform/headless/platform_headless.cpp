@@ -41,7 +41,6 @@ struct Headless {
   bool otherKeyPressed = false;  // during the last pass
   std::string typed;             // during the last pass
   bool windowed = false;
-  bool smooth = true;
   JoystickState stick{32767, 32767, 65535, 65535, 0, false, true};
   std::vector<std::function<void()>> pending;  // events for the next PumpEvents
   std::vector<uint32_t> lastFrame;
@@ -80,7 +79,6 @@ bool OpenWindow(const char*, bool) {
 
 void SetWindowed(bool windowed) { h.windowed = windowed; }
 bool IsWindowed() { return h.windowed; }
-void SetSmoothScaling(bool smooth) { h.smooth = smooth; }
 void SetWindowIcon(const uint32_t*, int, int) {}
 
 const char* LastVideoError() {
@@ -258,7 +256,6 @@ void SetWindowAvailable(bool available) { h.windowAvailable = available; }
 void SetDisplayRefreshRate(int hz) { h.refreshRate = hz; }
 
 bool WindowIsWindowed() { return h.windowed; }
-bool WindowScalesSmoothly() { return h.smooth; }
 
 const std::vector<uint32_t>& LastPresentedFrame() { return h.lastFrame; }
 int PresentCount() { return h.presentCount; }

@@ -2,10 +2,11 @@
 //
 // One window, full screen on the desktop (SDL_WINDOW_FULLSCREEN_DESKTOP) or a
 // resizable window, with a renderer that scales the game's 640x480 frame to
-// fit, keeping its 4:3 shape with black bars. Alt+Enter and F11 switch
-// between the two. Mouse input comes as relative motion (the game keeps its
-// own pointer); buttons and keys are collected from events so that a press
-// shorter than a frame still counts.
+// fit, keeping its 4:3 shape with black bars (platform/picture_layout.h says
+// how it stays sharp at any size). Alt+Enter and F11 switch between the two.
+// Mouse input comes as relative motion (the game keeps its own pointer);
+// buttons and keys are collected from events so that a press shorter than a
+// frame still counts.
 #include <SDL.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
+#include "platform/picture_layout.h"
 #include "platform/sdl/joystick_sdl.h"
 #include "platform/sdl/testing.h"
 
@@ -37,10 +39,17 @@ struct WindowState {
   bool videoStarted = false;
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
+  SDL_Texture* texture = nullptr;  // the 640x480 frame, as uploaded
+  // The frame enlarged by a whole multiple, drawn by the renderer (a render
+  // target), then filtered down to the screen; remade when the output's size
+  // asks for another multiple.
+  SDL_Texture* enlarged = nullptr;
+  int enlargedFactor = 0;
+  int failedFactor = 0;  // the renderer could not make or draw into that multiple
+  int outputWidth = -1, outputHeight = -1;  // the output that `layout` was made for
+  PictureLayout layout;
   bool active = false;
   bool windowed = false;
-  bool smooth = true;
   std::vector<uint32_t> icon;
   int iconWidth = 0, iconHeight = 0;
   std::string lastError;
@@ -174,10 +183,83 @@ void ApplyIcon() {
   SDL_FreeSurface(surface);
 }
 
-void ApplyScaling() {
-  if (w.texture != nullptr) {
-    SDL_SetTextureScaleMode(w.texture, w.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+void DropEnlarged() {
+  if (w.enlarged != nullptr) SDL_DestroyTexture(w.enlarged);
+  w.enlarged = nullptr;
+  w.enlargedFactor = 0;
+}
+
+// The enlarged picture for the layout's multiple, made when missing; false
+// when the renderer has no render targets or cannot make one that large.
+bool EnsureEnlarged() {
+  if (w.enlargedFactor == w.layout.factor && w.enlarged != nullptr) return true;
+  DropEnlarged();
+  if (w.failedFactor == w.layout.factor || !SDL_RenderTargetSupported(w.renderer)) return false;
+  w.enlarged = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                 kFrameWidth * w.layout.factor, kFrameHeight * w.layout.factor);
+  if (w.enlarged == nullptr) {
+    w.failedFactor = w.layout.factor;
+    return false;
   }
+  SDL_SetTextureScaleMode(w.enlarged, SDL_ScaleModeLinear);
+  // Copied over the back buffer as it is: a texture with an alpha channel
+  // would be blended with it by default.
+  SDL_SetTextureBlendMode(w.enlarged, SDL_BLENDMODE_NONE);
+  w.enlargedFactor = w.layout.factor;
+  return true;
+}
+
+// Lays the picture out again when the output has changed size (a switch
+// between window and full screen, a resized window, another monitor). Sizes
+// are the renderer's output in pixels, which on a high-DPI screen are more
+// than the window's size in points.
+void FollowOutputSize() {
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(w.renderer, &width, &height) != 0) width = height = 0;
+  if (width == w.outputWidth && height == w.outputHeight) return;
+  w.outputWidth = width;
+  w.outputHeight = height;
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(w.renderer, &info);
+  w.layout = LayOutPicture(width, height, info.max_texture_width, info.max_texture_height);
+  // An enlarged picture of another multiple is only memory now (at 4K it is
+  // 3200x2400, 30 MB).
+  if (w.layout.scaling != PictureScaling::UpThenFiltered || w.enlargedFactor != w.layout.factor) {
+    DropEnlarged();
+  }
+}
+
+// Draws the frame (already uploaded) into the window's back buffer.
+//
+// The SMOOTHING setting is the game's own: it decides how the game draws its
+// 640x480 frame, and nothing here changes it. The presenter always scales
+// the sharp way, nearest up to a whole multiple, then filtered down: plain
+// nearest scaling at a size like 2.25x makes some game pixels 2 screen pixels
+// wide and others 3, and plain filtering blurs every edge over two or three
+// screen pixels. Only without render targets does the frame go straight to
+// the screen, filtered (even, if soft), or nearest at an exact multiple.
+void DrawFrame() {
+  const PictureLayout& layout = w.layout;
+  const SDL_Rect picture{layout.x, layout.y, layout.width, layout.height};
+  SDL_Texture* source = w.texture;
+  bool filtered = layout.scaling == PictureScaling::Filtered;
+  if (layout.scaling == PictureScaling::UpThenFiltered) {
+    SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeNearest);
+    if (EnsureEnlarged() && SDL_SetRenderTarget(w.renderer, w.enlarged) == 0) {
+      SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+      SDL_SetRenderTarget(w.renderer, nullptr);
+      source = w.enlarged;
+    } else {
+      if (w.enlarged != nullptr) w.failedFactor = w.layout.factor;
+      DropEnlarged();
+      filtered = true;
+    }
+  }
+  if (source == w.texture) {
+    SDL_SetTextureScaleMode(w.texture, filtered ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  }
+  SDL_RenderClear(w.renderer);
+  if (layout.scaling != PictureScaling::None) SDL_RenderCopy(w.renderer, source, nullptr, &picture);
 }
 
 // Full screen on the desktop, or a window of the frame's size centred on the
@@ -299,7 +381,6 @@ bool OpenWindow(const char* title, bool vsyncAssist) {
   w.renderer = SDL_CreateRenderer(w.window, -1, flags);
   if (w.renderer == nullptr) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
   if (w.renderer != nullptr) {
-    SDL_RenderSetLogicalSize(w.renderer, kFrameWidth, kFrameHeight);
     w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                   kFrameWidth, kFrameHeight);
   }
@@ -308,7 +389,6 @@ bool OpenWindow(const char* title, bool vsyncAssist) {
     CloseWindow();
     return false;
   }
-  ApplyScaling();
   ApplyIcon();
   SDL_SetWindowMinimumSize(w.window, kFrameWidth / 4, kFrameHeight / 4);
   SDL_ShowCursor(SDL_DISABLE);
@@ -323,6 +403,9 @@ bool OpenWindow(const char* title, bool vsyncAssist) {
 
 void CloseWindow() {
   SetActive(false);
+  DropEnlarged();
+  w.failedFactor = 0;
+  w.outputWidth = w.outputHeight = -1;
   if (w.texture != nullptr) SDL_DestroyTexture(w.texture);
   if (w.renderer != nullptr) SDL_DestroyRenderer(w.renderer);
   if (w.window != nullptr) SDL_DestroyWindow(w.window);
@@ -342,12 +425,6 @@ void SetWindowed(bool windowed) {
 
 bool IsWindowed() { return w.windowed; }
 
-void SetSmoothScaling(bool smooth) {
-  if (w.smooth == smooth) return;
-  w.smooth = smooth;
-  ApplyScaling();
-}
-
 void SetWindowIcon(const uint32_t* pixels, int width, int height) {
   if (pixels == nullptr || width <= 0 || height <= 0) return;
   w.icon.assign(pixels, pixels + width * height);
@@ -361,8 +438,8 @@ const char* LastVideoError() { return w.lastError.c_str(); }
 void PresentFrame(const uint32_t* pixels) {
   if (w.texture == nullptr) return;
   SDL_UpdateTexture(w.texture, nullptr, pixels, kFrameWidth * 4);
-  SDL_RenderClear(w.renderer);
-  SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+  FollowOutputSize();
+  DrawFrame();
   SDL_RenderPresent(w.renderer);
 }
 

@@ -1,11 +1,13 @@
 # Helpers for the end-to-end tests: a virtual X display with a window
 # manager, the game's window, screenshots and pixels. A test sources this
-# file first; it takes the test's arguments (the game and vantomir-tool) and
-# gives it a scratch folder, $work, removed at the end with every process the
-# test started.
+# file first; it takes the test's arguments (the game, vantomir-tool, the
+# picture probe and its checker) and gives it a scratch folder, $work,
+# removed at the end with every process the test started.
 
 game="${1:-}"
 tool="${2:-}"
+picture_probe="${3:-}"
+picture_check="${4:-}"
 work=$(mktemp -d)
 chmod 755 "$work"
 E2E_PIDS=()
@@ -23,10 +25,10 @@ cleanup_e2e() {
 }
 trap 'cleanup_e2e; rm -rf "$work"' EXIT
 
-# start_display WIDTH HEIGHT: Xvfb on a display number it finds free itself
-# (several tests may run at once on one machine), with openbox; exports
-# DISPLAY.
-start_display() {
+# start_xvfb WIDTH HEIGHT: Xvfb on a display number it finds free itself
+# (several tests may run at once on one machine), without a window manager;
+# exports DISPLAY.
+start_xvfb() {
   local number xvfb n="" i
   number=$(mktemp)
   Xvfb -displayfd 3 -screen 0 "${1}x${2}x24" -nolisten tcp 3> "$number" >/dev/null 2>&1 &
@@ -42,6 +44,11 @@ start_display() {
   [ -n "$n" ] || fail "Xvfb did not start within 30 s"
   export DISPLAY=":$n"
   xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+}
+
+# start_display WIDTH HEIGHT: start_xvfb with openbox.
+start_display() {
+  start_xvfb "$1" "$2"
   openbox >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   sleep 0.5
@@ -49,6 +56,57 @@ start_display() {
 
 stop_display() {
   cleanup_e2e
+}
+
+# start_weston WIDTH HEIGHT [SCALE]: a Wayland desktop, weston, on its own
+# Xvfb (no other window manager), where xdotool's input reaches it and
+# screenshots see what it shows. Its output is WIDTH x HEIGHT in the
+# desktop's units, SCALE (1 unless told) output pixels to a unit, and fills
+# the X screen; its background is magenta, a colour the game never shows.
+# Exports XDG_RUNTIME_DIR (a fresh folder of mode 0700, as weston asks) and
+# WAYLAND_DISPLAY; sets WESTON_PID.
+WESTON_COUNT=0
+start_weston() {
+  local scale=${3:-1} i
+  start_xvfb $(( $1 * scale )) $(( $2 * scale ))
+  WESTON_COUNT=$((WESTON_COUNT + 1))
+  export XDG_RUNTIME_DIR="$work/runtime-$WESTON_COUNT"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  export WAYLAND_DISPLAY=vantomir-test
+  cat > "$work/weston.ini" <<'INI'
+[core]
+idle-time=0
+[shell]
+panel-position=none
+background-color=0xffff00ff
+locking=false
+INI
+  weston --backend=x11-backend.so --use-pixman --width="$1" --height="$2" --scale="$scale" \
+    --socket="$WAYLAND_DISPLAY" --config="$work/weston.ini" --log="$work/weston-$WESTON_COUNT.log" \
+    >/dev/null 2>&1 &
+  WESTON_PID=$!
+  E2E_PIDS+=("$WESTON_PID")
+  for i in $(seq 600); do
+    [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
+    kill -0 "$WESTON_PID" 2>/dev/null || { cat "$work/weston-$WESTON_COUNT.log" >&2; fail "weston did not start"; }
+    sleep 0.1
+  done
+  [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston made no socket within a minute"
+  # Its shell is up once the background shows (looked for off the centre
+  # and the corner, where weston's own pointer may be).
+  for i in $(seq 600); do
+    screenshot "$work/weston.png"
+    [ "$(pixel "$work/weston.png" $(( $1 * scale / 4 )) $(( $2 * scale * 3 / 4 )))" = "255 0 255" ] && return 0
+    sleep 0.1
+  done
+  fail "weston showed no desktop within a minute"
+}
+
+# magenta_pixels FILE: how many pixels of the picture show weston's
+# background.
+magenta_pixels() {
+  convert "$1" -alpha off -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # On a busy machine the game runs slower than the clock, so the tests do not
