@@ -20,9 +20,9 @@
 // only: the frames already hold the steering's result). Each frame line is
 // inputVX inputVY fireHeld, plus stickX when the ship turned by the
 // joystick's rule, and then "xN" when the same input held for N frames in a
-// row. An "end" line closes a game with its outcome and a digest of its play
-// (PlayDigest, recording/recorder.h), which tells a replay that went another
-// way even when it ends the same; a game cut short (the program was killed)
+// row. An "end" line closes a game with its outcome and a digest of its input
+// and play (FeedPlayDigest, recording/recorder.h), which tells a changed
+// recording even when it ends the same; a game cut short (the program was killed)
 // has none. Lines starting with "#" and blank lines are ignored.
 //
 // Version 1, the format of earlier versions of the game, is the same without

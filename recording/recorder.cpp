@@ -58,7 +58,7 @@ void RecordFrame(const PlayInput& frame) {
   if (!recorder.playing) return;
   if (recorder.game.frames.size() >= kMaxRecordedFrames) return;  // twelve hours: the rest is not kept
   recorder.game.frames.push_back(frame);
-  recorder.digest = FeedPlayDigest(recorder.digest);
+  recorder.digest = FeedPlayDigest(recorder.digest, frame);
   if (!recorder.file.IsOpen()) return;
   // Repeated input goes to the file as one line with its count.
   if (recorder.pendingCount > 0 && !(frame == recorder.pending)) WritePending();
@@ -89,8 +89,13 @@ void NoteGameEnded() {
 
 const RecordedGame* FinishedGame() { return recorder.finished ? &recorder.game : nullptr; }
 
-uint64_t FeedPlayDigest(uint64_t digest) {
-  const uint64_t world_ = HashWorld(world);
-  for (int byte = 0; byte < 8; ++byte) digest = (digest ^ ((world_ >> (8 * byte)) & 0xFF)) * 0x100000001b3ull;
+uint64_t FeedPlayDigest(uint64_t digest, const PlayInput& frame) {
+  auto feed = [&digest](uint64_t value, int bytes) {
+    for (int byte = 0; byte < bytes; ++byte) digest = (digest ^ ((value >> (8 * byte)) & 0xFF)) * 0x100000001b3ull;
+  };
+  feed(HashWorld(world), 8);
+  for (int32_t field : {frame.inputVX, frame.inputVY, frame.fireHeld, frame.stickX, frame.joystick}) {
+    feed(static_cast<uint32_t>(field), 4);
+  }
   return digest;
 }

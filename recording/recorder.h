@@ -38,9 +38,11 @@ void NoteGameEnded();
 // start-up (or since the game after it started).
 const RecordedGame* FinishedGame();
 
-// The digest of a game's play: 64-bit FNV-1a fed, before every play frame,
-// with the world's fingerprint (HashWorld) as 8 little-endian bytes. Two
-// plays of a game have the same digest only when every frame went the same
-// way. kPlayDigestStart starts it; FeedPlayDigest adds the world as it is.
+// The digest of a game's play: 64-bit FNV-1a fed, for every play frame,
+// with the world's fingerprint before it (HashWorld) as 8 little-endian bytes
+// and the frame's input (its five fields, 4 little-endian bytes each). Two
+// plays of a game have the same digest only when they had the same input and
+// every frame went the same way. kPlayDigestStart starts it; FeedPlayDigest
+// adds a frame, with the world as it is.
 constexpr uint64_t kPlayDigestStart = 0xcbf29ce484222325ull;
-uint64_t FeedPlayDigest(uint64_t digest);
+uint64_t FeedPlayDigest(uint64_t digest, const PlayInput& frame);

@@ -37,7 +37,7 @@ Verdict VerifyRecordedGame(const RecordedGame& game) {
     return {false, "played, it ends with " + played + ", but its end line says " + claimed};
   }
   if (game.digest && *game.digest != o.digest) {
-    return {false, "played, it ends as its end line says, but goes another way than it was recorded (its digest differs)"};
+    return {false, "played, it ends as its end line says, but its input or its play is not what was recorded (the digest differs)"};
   }
   return {true, claimed};
 }

@@ -3,8 +3,9 @@
 //
 // A recorded game is true when, played from its start with its frames, it
 // uses exactly its frames (it does not end before them, and it ends in the
-// last one or goes on past it), and then shows the score, lives and level of
-// its end line. A changed frame or a changed end line fails. The game must
+// last one or goes on past it), then shows the score, lives and level of its
+// end line, and has the digest of its end line (when it has one: recordings
+// of the first version do not). A changed frame or a changed end line fails. The game must
 // be started up (StartUp) first; what runs is the Play and AllClear screens,
 // frame by frame, without the main loop around them.
 #pragma once

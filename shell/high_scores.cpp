@@ -239,7 +239,7 @@ void Scores() {
   for (int i = 1; i <= 8; ++i) {
     if (TableRecordingOf(i) == nullptr) continue;
     anyRecording = true;
-    DrawText(24, 56 + 12 * i, ">");
+    DrawText(16, 56 + 12 * i, ">");
   }
   const int32_t marked = pointed != 0 ? pointed : scoresScreen.choice;
   if (marked != 0) {

@@ -253,16 +253,27 @@ leave_by_escape() {
   [ "$EXIT_CODE" = 0 ] || fail "$2: the game ended with $EXIT_CODE"
 }
 
-# recorded_frames FILE: the play frames a recording (--record) holds so far;
-# the game writes each frame as it is played.
+# recording_text FILE: the text of a recording (--record), which the game
+# writes compressed as it plays (and pushes to the file once a second); its
+# whole lines so far when the game is still writing it.
+recording_text() {
+  local text
+  text=$({ gzip -dc < "$1"; } 2>/dev/null; echo x)
+  text=${text%x}
+  [[ "$text" == *$'\n'* ]] && printf '%s' "${text%$'\n'*}"$'\n'
+}
+
+# recorded_frames FILE: the play frames a recording holds so far (a line
+# ending "xN" stands for N frames).
 recorded_frames() {
-  awk 'NF == 3 && $1 ~ /^-?[0-9]+$/ { n++ } END { print n + 0 }' "$1" 2>/dev/null || echo 0
+  recording_text "$1" |
+    awk 'NF >= 3 && $1 ~ /^-?[0-9]+$/ { n += ($NF ~ /^x[0-9]+$/) ? substr($NF, 2) : 1 } END { print n + 0 }'
 }
 
 # played FILE N: true once the recording holds N play frames, or the end of
 # the game.
 played() {
-  [ "$(recorded_frames "$1")" -ge "$2" ] || grep -q '^end ' "$1" 2>/dev/null
+  [ "$(recorded_frames "$1")" -ge "$2" ] || recording_text "$1" | grep -q '^end '
 }
 
 # wait_for_recorded FILE N: waits until played FILE N (fails after five
