@@ -49,17 +49,22 @@ end_probe() {
   [ "$EXIT_CODE" = 0 ] || { cat "$work/probe.txt" >&2; fail "the probe ended with $EXIT_CODE"; }
 }
 
-full_screen() {
-  local width=$1 height=$2
-  shift 2
-  echo "-- full screen ${width}x${height} $*"
-  start_display "$width" "$height"
+# columns_and_rows: the probe's columns, then its rows, each measured.
+columns_and_rows() {
   local axis
   for axis in columns rows; do
     probe "$axis"
     measure "$axis"
     end_probe
   done
+}
+
+full_screen() {
+  local width=$1 height=$2
+  shift 2
+  echo "-- full screen ${width}x${height} $*"
+  start_display "$width" "$height"
+  columns_and_rows
   stop_display
 }
 
@@ -99,11 +104,7 @@ stop_display
 echo "-- Wayland (weston), 1024x768 output pixels at scale 2"
 start_weston 512 384 2
 PROBE_ENV=(-u DISPLAY SDL_VIDEODRIVER=wayland)
-for axis in columns rows; do
-  probe "$axis"
-  measure "$axis"
-  end_probe
-done
+columns_and_rows
 stop_display
 echo "   (all took $((SECONDS - started)) s)"
 echo "PASS"

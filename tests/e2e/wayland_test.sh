@@ -97,9 +97,12 @@ fly() {
   for push in 1 2 3 4 5; do
     since=$SECONDS
     while [ $((SECONDS - since)) -lt 3 ]; do
-      awk -v from="$from" -v sign="$2" '
-        NF == 3 && $1 ~ /^-?[0-9]+$/ { n++; if (n > from && $1 * sign > 0) found = 1 }
-        END { exit !found }' "$dir/game.vrec" && return 0
+      recording_text "$dir/game.vrec" | awk -v from="$from" -v sign="$2" '
+        (NF == 3 || (NF == 4 && $4 ~ /^x/)) && $1 ~ /^-?[0-9]+$/ {
+          n += (NF == 4) ? substr($4, 2) : 1
+          if (n > from && $1 * sign > 0) found = 1
+        }
+        END { exit !found }' && return 0
       sleep 0.1
     done
     xdotool mousemove_relative -- $(( 120 * $2 )) 0
