@@ -44,18 +44,21 @@ screenshot "$work/screen.png"
 echo "   full screen, drawing"
 
 # F12, before the pointer moves: the game's frame where the headless game's
-# title stands still over six passes (the logo, the words, the pointer),
-# within one level in 255 (a faint glow of the flowing plasma reaches some
-# of those pixels).
+# title stands still over six passes (the logo, the words, the pointer).
+# Six passes do not show every faint glow of the flowing plasma over those
+# pixels, so a few values may be off by a few levels; a wrong, shifted or
+# rescaled frame differs in thousands of them, by far more.
 xdotool key F12
 wait_for_file "$dir/snap000001.bmp" || fail "F12 wrote no snap000001.bmp"
 still_fx='u[0] == u[5] && u[1] == u[5] && u[2] == u[5] && u[3] == u[5] && u[4] == u[5]'
 still=$(convert "${references[@]}" -fx "$still_fx" -format '%[fx:int(mean*w*h*3+0.5)]' info:)
+off=$(convert "${references[@]}" "$dir/snap000001.bmp" -fx "($still_fx) && abs(u[6] - u[5]) > 1.5 / 255" \
+  -format '%[fx:int(mean*w*h*3+0.5)]' info:)
 worst=$(convert "${references[@]}" "$dir/snap000001.bmp" -fx "($still_fx) ? abs(u[6] - u[5]) : 0" \
   -format '%[fx:int(maxima*255+0.5)]' info:)
 [ "$still" -gt 20000 ] || fail "the headless title has too little that stands still ($still values)"
-[ "$worst" -le 1 ] ||
-  { cp "$dir/snap000001.bmp" /tmp/vantomir-wayland-snap.bmp; fail "the screenshot differs from the headless frame by $worst levels where it stands still"; }
+[ $((off * 200)) -lt "$still" ] && [ "$worst" -le 16 ] ||
+  fail "the screenshot differs from the headless frame where it stands still: $off of $still values by more than one level, by up to $worst"
 # And the screen shows that frame (compared where the logo stands, softened).
 logo="300x80+168+88"
 convert "$work/screen.png" -resize 640x480\! -crop "$logo" +repage -blur 0x2 "$work/screen-logo.png"
@@ -65,7 +68,7 @@ same=$(rmse "$work/screen-logo.png" "$work/snap-logo.png")
 shifted=$(rmse "$work/screen-logo.png" "$work/snap-shifted.png")
 awk -v a="$same" -v b="$shifted" 'BEGIN { exit !(a < 0.05 && 3 * a < b) }' ||
   fail "the screen does not show the screenshot (RMSE $same, shifted $shifted)"
-echo "   F12: the headless frame within $worst level in its $still still values; on the screen: RMSE $same (shifted: $shifted)"
+echo "   F12: the headless frame where it stands still ($off of $still values off by more than one level, by up to $worst); on the screen: RMSE $same (shifted: $shifted)"
 
 # The pointer: a click to engage the lock (on the title, away from the
 # words), then to the top left corner, pushed further than the screen is
