@@ -4,7 +4,7 @@
 # screenshot is the frame the headless game composes (wherever the title
 # stands still), the relative pointer works the menus and flies the ship
 # both ways, F11 and Alt+Enter switch between full screen and a 640x480
-# window, and when the desktop goes away (the session ends) the game ends
+# window, and when the desktop goes away (the user logs out) the game ends
 # normally and keeps the option changed before.
 #
 # weston engages a pointer lock only once the window has been clicked;
@@ -151,7 +151,7 @@ for key in F11 alt+Return; do
   echo "   $key: a 640x480 window, then full screen again"
 done
 
-# The desktop goes away, as at the end of a session: the game ends by
+# The desktop goes away, as when the user logs out: the game ends by
 # itself, with exit code 0, and keeps the volume.
 kill -TERM "$WESTON_PID"
 wait_for_exit "$GAME_PID" 30

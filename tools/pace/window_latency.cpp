@@ -41,7 +41,7 @@
 #include "render/display.h"
 #include "shell/shell.h"
 #include "tools/pace/latency_stats.h"
-#include "tools/pace/window_session.h"
+#include "tools/pace/scratch_window_game.h"
 
 namespace {
 
@@ -244,8 +244,8 @@ void PrintSounds(const platform::SoundOutputInfo& output, int64_t pieceNs) {
 }  // namespace
 
 int MeasureLatency(int inputs, int sounds) {
-  WindowSession session("vantomir-tool latency");
-  if (!session.Start()) return 1;
+  ScratchWindowGame game("vantomir-tool latency");
+  if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start; then the options
   // screen, which has no timers of its own.
   bool running = RunPass();
@@ -299,7 +299,7 @@ int MeasureLatency(int inputs, int sounds) {
   WatchFrames({});
   platform::WatchMixing({});
   if (soundProbe.buffer != 0) platform::DestroySoundBuffer(soundProbe.buffer);
-  session.Stop();
+  game.Stop();
 
   PrintInputs(inputProbe.results);
   if (!measureSound) {

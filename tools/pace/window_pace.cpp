@@ -15,8 +15,8 @@
 #include "render/display.h"
 #include "shell/shell.h"
 #include "tools/pace/pace_stats.h"
+#include "tools/pace/scratch_window_game.h"
 #include "tools/pace/window_latency.h"
-#include "tools/pace/window_session.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     }
   }
   if (argc % 2 == 0 || demo < 0 || seconds < 0) return Usage();
-  WindowSession session("vantomir-tool pace");
-  if (!session.Start()) return 1;
+  ScratchWindowGame game("vantomir-tool pace");
+  if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start.
   bool running = RunPass();
   PaceRecorder recorder;
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     backgroundPasses += !IsDisplayActive();
   }
   const PaceSummary summary = recorder.Summary();
-  session.Stop();
+  game.Stop();
 
   std::printf("demonstration %d, started %d times\n", demo, demonstrations);
   PrintPaceSummary(summary, stdout);

@@ -1,4 +1,4 @@
-#include "tools/pace/window_session.h"
+#include "tools/pace/scratch_window_game.h"
 
 #include <unistd.h>
 
@@ -15,7 +15,7 @@ int ParseWindowArgument(const char* text, int min, int max) {
   return int(value);
 }
 
-bool WindowSession::Start() {
+bool ScratchWindowGame::Start() {
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
     std::fprintf(stderr, "%s: no display to open the window on (DISPLAY is not set)\n", command_.c_str());
     return false;
@@ -42,7 +42,7 @@ bool WindowSession::Start() {
   return true;
 }
 
-void WindowSession::Stop() {
+void ScratchWindowGame::Stop() {
   if (gameStarted_) {
     ShutDown(result_);
     gameStarted_ = false;

@@ -11,11 +11,11 @@
 // A strict whole number in [min, max], or -1.
 int ParseWindowArgument(const char* text, int min, int max);
 
-class WindowSession {
+class ScratchWindowGame {
  public:
   // The messages name the command, e.g. "vantomir-tool pace".
-  explicit WindowSession(std::string command) : command_(std::move(command)) {}
-  ~WindowSession() { Stop(); }
+  explicit ScratchWindowGame(std::string command) : command_(std::move(command)) {}
+  ~ScratchWindowGame() { Stop(); }
 
   // Checks for a display, makes and enters the scratch folder and starts the
   // game up to its window; false, with a message on standard error, when any
