@@ -82,9 +82,11 @@ void LoadLevelTables() {
 }
 
 //-----------------------------------------------------------------------------
-// StartLevel. Steps 1 to 3 draw from the generator in a fixed order right
-// after reseeding it, so a level is the same in every game; gameplay then
-// goes on drawing from where the level start left off.
+// StartLevel. The landscape (BuildLevelLandscape: height map, terrain
+// strips, wall tiles, tile maps) and then the level's settings draw from the
+// generator in a fixed order right after reseeding it, so a level is the same
+// in every game; gameplay then goes on drawing from where the level start
+// left off.
 //-----------------------------------------------------------------------------
 void BuildLevelLandscape() {
   RandomSeed(static_cast<int32_t>(static_cast<uint32_t>(world.game.level) * 3278u));

@@ -373,15 +373,17 @@ std::optional<Recording> DecodeStoredRecording(std::string_view bytes, std::stri
   return DecodeRecording(*text, error);
 }
 
-std::optional<Recording> ReadRecordingFile(const std::string& path, std::string* error) {
+std::optional<Recording> ReadRecordingFile(const std::string& path, std::string* error,
+                                           const std::string& shown) {
+  const std::string& name = shown.empty() ? path : shown;
   std::string bytes, why;
   const ReadResult read = ReadRegularFile(path, kMaxFileBytes, &bytes, &why);
   if (read != ReadResult::Read) {
-    *error = path + ": " + (read == ReadResult::Missing ? "no such file" : why);
+    *error = name + ": " + (read == ReadResult::Missing ? "no such file" : why);
     return std::nullopt;
   }
   std::optional<Recording> recording = DecodeStoredRecording(bytes, error);
-  if (!recording) *error = path + ": " + *error;
+  if (!recording) *error = name + ": " + *error;
   return recording;
 }
 

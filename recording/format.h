@@ -96,8 +96,10 @@ std::optional<Recording> DecodeRecording(std::string_view text, std::string* err
 // cut, up to its last whole line.
 std::optional<Recording> DecodeStoredRecording(std::string_view bytes, std::string* error);
 
-// Reads a recording file; the error names the file.
-std::optional<Recording> ReadRecordingFile(const std::string& path, std::string* error);
+// Reads a recording file; the error names the file as shown (by default its
+// path).
+std::optional<Recording> ReadRecordingFile(const std::string& path, std::string* error,
+                                           const std::string& shown = {});
 
 // Writes a recording file as stored (gzip), atomically: the old file stays
 // as it was until the new one is complete on the disk. False, with the

@@ -1,7 +1,5 @@
 #include "recording/recorder.h"
 
-#include <utility>
-
 #include "persist/settings.h"
 #include "world/world.h"
 
@@ -12,7 +10,6 @@ constexpr int32_t kFlushFrames = 60;  // the file gets what was played once a se
 struct Recorder {
   RecordedGame game;      // the game in progress, or the last one once finished
   bool playing = false;   // a game is in progress
-  bool finished = false;  // game holds a finished game
   RecordingStream file;   // --record
   PlayInput pending{};    // frames held back for the file: the same input, pendingCount times
   int32_t pendingCount = 0;
@@ -48,7 +45,6 @@ void NoteGameStarted(int32_t seed, const GameStart& start) {
   recorder.game.mouseSens = settings.mouseSens;
   recorder.game.joystick = settings.joystick;
   recorder.playing = true;
-  recorder.finished = false;
   recorder.digest = kPlayDigestStart;
   recorder.file.Add(RecordingGameLine(recorder.game));
   recorder.file.Flush();
@@ -80,22 +76,23 @@ void NoteGameEnded() {
   game.endLevel = g.level;
   game.digest = recorder.digest;
   recorder.playing = false;
-  recorder.finished = true;
   WritePending();
   recorder.file.Add(
       RecordingEndLine(g.score, g.lives, g.level, static_cast<int32_t>(game.frames.size()), game.digest));
   recorder.file.Flush();
 }
 
-const RecordedGame* FinishedGame() { return recorder.finished ? &recorder.game : nullptr; }
+const RecordedGame* FinishedGame() { return recorder.game.ended ? &recorder.game : nullptr; }
+
+void ForgetFinishedGame() {
+  NoteGameEnded();
+  recorder.game = RecordedGame{};
+}
 
 uint64_t FeedPlayDigest(uint64_t digest, const PlayInput& frame) {
-  auto feed = [&digest](uint64_t value, int bytes) {
-    for (int byte = 0; byte < bytes; ++byte) digest = (digest ^ ((value >> (8 * byte)) & 0xFF)) * 0x100000001b3ull;
-  };
-  feed(HashWorld(world), 8);
+  digest = FeedFnv(digest, HashWorld(world), 8);
   for (int32_t field : {frame.inputVX, frame.inputVY, frame.fireHeld, frame.stickX, frame.joystick}) {
-    feed(static_cast<uint32_t>(field), 4);
+    digest = FeedFnv(digest, static_cast<uint32_t>(field), 4);
   }
   return digest;
 }

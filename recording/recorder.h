@@ -14,6 +14,7 @@
 
 #include "input/game_input.h"
 #include "recording/format.h"
+#include "world/fnv.h"
 #include "world/game.h"
 
 // Starts writing every game played from now on to the file (replacing it).
@@ -35,8 +36,11 @@ void RecordFrame(const PlayInput& frame);
 void NoteGameEnded();
 
 // The last game that ended, with its outcome, or null when none has since
-// start-up (or since the game after it started).
+// start-up (or since the game or the demonstration after it started).
 const RecordedGame* FinishedGame();
+
+// A demonstration has started: the game that ends next is not the player's.
+void ForgetFinishedGame();
 
 // The digest of a game's play: 64-bit FNV-1a fed, for every play frame,
 // with the world's fingerprint before it (HashWorld) as 8 little-endian bytes
@@ -44,5 +48,5 @@ const RecordedGame* FinishedGame();
 // plays of a game have the same digest only when they had the same input and
 // every frame went the same way. kPlayDigestStart starts it; FeedPlayDigest
 // adds a frame, with the world as it is.
-constexpr uint64_t kPlayDigestStart = 0xcbf29ce484222325ull;
+constexpr uint64_t kPlayDigestStart = kFnvBasis;
 uint64_t FeedPlayDigest(uint64_t digest, const PlayInput& frame);

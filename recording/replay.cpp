@@ -1,13 +1,13 @@
 #include "recording/replay.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "input/input.h"
-#include "persist/settings.h"
 #include "recording/recorder.h"
 #include "recording/snapshots.h"
 #include "render/display.h"
@@ -19,17 +19,16 @@
 
 namespace {
 
-constexpr int64_t kJumpFrames = 10 * 60;     // ten seconds
-constexpr int64_t kDemoFrames = 1200;        // a demonstration's length
+constexpr int64_t kJumpFrames = 10 * 60;  // ten seconds
 constexpr int32_t kFastest = 8;
-constexpr int32_t kStickPressed = 24576;     // three quarters of the stick's travel counts as a press
+constexpr int32_t kStickPressed = 24576;  // three quarters of the stick's travel counts as a press
 
 struct Replay {
   bool active = false;
   Recording recording;
   size_t game = 0;   // the game being played
   size_t frame = 0;  // its next recorded frame
-  uint64_t digest = kPlayDigestStart;  // of its play so far
+  std::optional<uint64_t> digest = kPlayDigestStart;  // of its play so far, while it is played straight on
   ReplayEnd end = ReplayEnd::EndGame;
   ReplayExit exit = ReplayExit::Title;
 };
@@ -47,10 +46,6 @@ Replay replay;
 Watch watch;
 ReplayOutcome outcome;
 
-bool InGame() {
-  return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear;
-}
-
 void StartWatching() {
   watch.played = 0;
   watch.speed = 1;
@@ -66,12 +61,9 @@ void StartReplayedGame() {
   StartWatching();
 }
 
-void NoteOutcome(bool endedItself) {
+void NoteOutcome() {
   const GameState& g = world.game;
-  outcome = ReplayOutcome{g.score,     g.lives,
-                          g.level,     replay.frame,
-                          replay.recording.games[replay.game].frames.size(), endedItself,
-                          replay.digest};
+  outcome = ReplayOutcome{g.score, g.lives, g.level, replay.frame, replay.digest};
 }
 
 // The screen a replay leads to.
@@ -103,23 +95,14 @@ void NextReplayedGame() {
   GoToExit(exit);
 }
 
-void RunPlayScreen() {
-  if (shell.screenState == ScreenState::Play) {
-    PlayFrame();
-  } else {
-    AllClearFrame();
-  }
-}
-
 // One frame of the recording on the screen, with a snapshot first when one
 // is due. False when the frame ended the recording's game.
 bool PlayOneFrame() {
   if (!RecordingPlays()) return false;
   if (watch.snapshots.Due(watch.played)) watch.snapshots.Keep(CaptureGame(watch.played));
   const size_t game = replay.game;
-  RunPlayScreen();
-  ++watch.played;
-  FollowGames();
+  ++watch.played;  // first: a game that ends in this frame starts the next one's count at 0
+  RunGameFrame();
   return RecordingPlays() && replay.game == game;
 }
 
@@ -161,7 +144,7 @@ PlayInput TakePlayInput() {
     const std::vector<PlayInput>& frames = replay.recording.games[replay.game].frames;
     const size_t f = replay.frame++;
     const PlayInput in = f < frames.size() ? frames[f] : PlayInput{};
-    replay.digest = FeedPlayDigest(replay.digest, in);
+    if (replay.digest) replay.digest = FeedPlayDigest(*replay.digest, in);
     return in;
   }
   const PlayInput in = ReadGameInput();
@@ -175,7 +158,7 @@ void FollowGames() {
       replay.frame >= replay.recording.games[replay.game].frames.size()) {
     // The recording stops where the player stopped (Escape, or the program
     // was closed): so does the game.
-    NoteOutcome(false);
+    NoteOutcome();
     ClearAllEntities();
     StopAllSounds();
     NextReplayedGame();
@@ -184,7 +167,7 @@ void FollowGames() {
 
 bool FinishReplayedGame() {
   if (!replay.active) return false;
-  NoteOutcome(true);
+  NoteOutcome();
   NextReplayedGame();
   return true;
 }
@@ -247,7 +230,10 @@ bool JumpReplay(int64_t frames) {
     if (from == nullptr) return false;
     RestoreGame(*from);
     watch.played = from->frame;
-    if (replay.active) replay.frame = static_cast<size_t>(from->frame);
+    if (replay.active) {
+      replay.frame = static_cast<size_t>(from->frame);
+      replay.digest.reset();  // the frames skipped are not in it
+    }
   }
   StopAllSounds();
   MuteSounds(true);
@@ -262,6 +248,9 @@ void PlayRecordingFrames(int32_t frames) {
   }
 }
 
+namespace {
+
+// Seconds of the recording as the caption shows them: "MM:SS" (or H:MM:SS).
 std::string ReplayClock(int64_t frames) {
   const int64_t seconds = std::max<int64_t>(0, frames) / 60;
   char text[32];
@@ -274,6 +263,8 @@ std::string ReplayClock(int64_t frames) {
   }
   return text;
 }
+
+}  // namespace
 
 void DrawReplayCaption() {
   if (!RecordingPlays() || (shell.demoMode && !watch.touched)) return;

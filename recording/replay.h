@@ -13,7 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <optional>
 
 #include "input/game_input.h"
 #include "recording/format.h"
@@ -63,10 +63,8 @@ struct ReplayOutcome {
   int32_t score = 0;
   int32_t lives = 0;
   int32_t level = 0;
-  size_t framesPlayed = 0;    // recorded frames the game took
-  size_t framesRecorded = 0;  // recorded frames there were
-  bool endedItself = false;   // game over or the closing sequence ended it, not the end of its frames
-  uint64_t digest = 0;        // of its play (FeedPlayDigest)
+  size_t framesPlayed = 0;         // recorded frames the game took
+  std::optional<uint64_t> digest;  // of its play (FeedPlayDigest); none once it was jumped in
 };
 const ReplayOutcome& LastReplayOutcome();
 
@@ -108,9 +106,6 @@ void PlayRecordingFrames(int32_t frames);
 // The caption of a recording: its speed and time, over the playfield. A
 // demonstration shows it once the player has touched a control.
 void DrawReplayCaption();
-
-// Seconds of the recording as the caption shows them: "MM:SS" (or H:MM:SS).
-std::string ReplayClock(int64_t frames);
 
 // Memory and spacing of the snapshots kept (benchmarks, tests).
 size_t ReplaySnapshotBytes();

@@ -6,7 +6,7 @@
 #include "levels/level_progression.h"
 
 size_t GameSnapshot::Bytes() const {
-  const World& w = world;
+  const World& w = this->world;  // the snapshot's, not the game's
   return sizeof(GameSnapshot) + w.PlayerShots.StorageBytes() + w.Carriers.StorageBytes() +
          w.ScoreLabels.StorageBytes() + w.Sparks.StorageBytes() + w.Explosions.StorageBytes() +
          w.Creatures.StorageBytes() + w.Swarmers.StorageBytes() + w.Pods.StorageBytes() + w.Debris.StorageBytes() +

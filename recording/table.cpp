@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "world/fnv.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,8 +23,7 @@ std::array<std::optional<TableRecording>, 10> kept;
 std::string FileStemOf(const RecordedGame& game) {
   Recording r;
   r.games.push_back(game);
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (unsigned char c : EncodeRecording(r)) hash = (hash ^ c) * 0x100000001b3ull;
+  const uint64_t hash = FeedFnv(kFnvBasis, EncodeRecording(r));
   char name[40];
   std::snprintf(name, sizeof name, "game-%016" PRIx64, hash);
   return name;
@@ -55,13 +56,17 @@ bool WriteEntry(int32_t place, const std::string& name, TableRecording* r) {
   recording.entry = TableEntry{name, highScores.hsScores[place]};
   recording.games.push_back(r->game);
   std::error_code ec;
-  fs::create_directory(kRecordingsFolder, ec);
-  chmod(kRecordingsFolder, 0700);  // private to the player, like the folder it is in
-  // The same game twice in the table (a replay of it played again) gets a
-  // file of each entry's own.
-  const std::string stem = (fs::path(kRecordingsFolder) / FileStemOf(r->game)).string();
-  std::string path = stem + kExtension;
-  for (int copy = 2; UsedElsewhere(path, place); ++copy) path = stem + "-" + std::to_string(copy) + kExtension;
+  if (fs::create_directory(kRecordingsFolder, ec)) {
+    chmod(kRecordingsFolder, 0700);  // private to the player, like the folder it is in
+  }
+  // A game keeps the file it was given. The same game twice in the table (a
+  // replay of it played again) gets a file of each entry's own.
+  std::string path = r->file;
+  if (path.empty()) {
+    const std::string stem = (fs::path(kRecordingsFolder) / FileStemOf(r->game)).string();
+    path = stem + kExtension;
+    for (int copy = 2; UsedElsewhere(path, place); ++copy) path = stem + "-" + std::to_string(copy) + kExtension;
+  }
   std::string error;
   if (!WriteRecordingFile(path, recording, &error)) {
     std::fprintf(stderr, "vantomir: the recording of a high score is not kept: %s\n", error.c_str());
@@ -88,9 +93,9 @@ FoundRecordings FindTableRecordings(const std::string& dataFolder, const HighSco
   for (const fs::path& file : RecordingFiles(folder)) {
     const std::string shown = (fs::path(kRecordingsFolder) / file.filename()).string();
     std::string error;
-    std::optional<Recording> r = ReadRecordingFile(file.string(), &error);
+    std::optional<Recording> r = ReadRecordingFile(file.string(), &error, shown);
     if (!r) {
-      found.problems.push_back(shown + error.substr(std::min(error.size(), file.string().size())));
+      found.problems.push_back(error);
       continue;
     }
     const char* why = !r->entry                                       ? "names no entry of the high-score table"
@@ -150,8 +155,7 @@ void SaveTableRecordings() {
   for (int place = 1; place <= 8; ++place) {
     std::optional<TableRecording>& r = kept[place];
     if (!r || (!r->file.empty() && r->nameKept == highScores.hsNames[place])) continue;
-    const std::string old = r->file;
-    if (WriteEntry(place, highScores.hsNames[place], &*r) && old != r->file) Remove(old);
+    WriteEntry(place, highScores.hsNames[place], &*r);
   }
   std::error_code ec;
   if (!fs::is_directory(kRecordingsFolder, ec)) return;
@@ -163,5 +167,3 @@ void SaveTableRecordings() {
     if (!ofAnEntry) Remove(path);
   }
 }
-
-void ResetTableRecordings() { kept = {}; }

@@ -63,6 +63,3 @@ void KeepTableRecording(int32_t place, const RecordedGame* game);
 // The files follow the table: names typed since are written into them and
 // recordings of no entry are removed. Problems go to standard error.
 void SaveTableRecordings();
-
-// Forgets every recording (a fresh start-up, tests).
-void ResetTableRecordings();

@@ -19,14 +19,7 @@ Verdict VerifyRecordedGame(const RecordedGame& game) {
   Recording one;
   one.games.push_back(game);
   StartReplay(std::move(one), ReplayEnd::EndGame, ReplayExit::Title);
-  while (Replaying()) {
-    if (shell.screenState == ScreenState::Play) {
-      PlayFrame();
-    } else {
-      AllClearFrame();
-    }
-    FollowGames();
-  }
+  while (Replaying()) RunGameFrame();
   const ReplayOutcome& o = LastReplayOutcome();
   const std::string claimed = Outcome(game.endScore, game.endLives, game.endLevel, game.frames.size());
   const std::string played = Outcome(o.score, o.lives, o.level, o.framesPlayed);

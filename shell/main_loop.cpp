@@ -13,14 +13,14 @@
 #include "audio/sound.h"
 #include "input/input.h"
 #include "persist/screenshot.h"
-#include "platform/display.h"
 #include "persist/settings.h"
+#include "platform/display.h"
 #include "platform/pacer.h"
+#include "recording/replay.h"
+#include "recording/table.h"
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
-#include "recording/replay.h"
-#include "recording/table.h"
 #include "render/text.h"
 #include "shell/shell.h"
 #include "world/world.h"
@@ -50,10 +50,6 @@ void BuildAllGraphics() {
 //-----------------------------------------------------------------------------
 
 std::vector<uint32_t> pausedPicture;  // the playfield when the game stopped
-
-bool InGame() {
-  return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear;
-}
 
 void KeepPausedPicture() {
   const SpriteView view = ViewSprite(Playfield);

@@ -7,13 +7,13 @@
 #include "input/input.h"
 #include "levels/random.h"
 #include "persist/settings.h"
+#include "recording/recorder.h"
+#include "recording/replay.h"
+#include "recording/table.h"
 #include "render/display.h"
 #include "render/graphics.h"
 #include "render/plasma.h"
 #include "render/text.h"
-#include "recording/recorder.h"
-#include "recording/replay.h"
-#include "recording/table.h"
 #include "shell/high_scores.h"
 #include "shell/shell.h"
 #include "world/effects.h"
@@ -24,7 +24,6 @@
 namespace {
 
 constexpr int32_t kGameOverFrames = 180;
-constexpr int32_t kDemoFrames = 1200;
 constexpr int32_t kAllClearFrames = 270;
 
 // A game ended: the table decides between the name entry and the title,
@@ -36,7 +35,7 @@ void EndGame() {
   if (FinishReplayedGame()) return;
   NoteGameEnded();
   const int32_t place = InsertHighScore(world.game.score);
-  if (place > 0) KeepTableRecording(place, shell.demoMode ? nullptr : FinishedGame());
+  if (place > 0) KeepTableRecording(place, FinishedGame());
 }
 
 // A demonstration ends after its recording, or on any sign of a player: the
@@ -56,6 +55,7 @@ void StartGame(bool demonstration) {
   shell.demoMode = 1;
   NewGame(NewGameOptions{true, shell.demoIndex, 0, shell.musicStream, std::nullopt});
   shell.screenState = ScreenState::Play;
+  ForgetFinishedGame();
   NoteDemonstrationStarted();
 }
 
@@ -87,6 +87,17 @@ void PlayFrame() {
     shell.screenTimer = 0;
     shell.screenState = ScreenState::AllClear;
   }
+}
+
+bool InGame() { return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear; }
+
+void RunGameFrame() {
+  if (shell.screenState == ScreenState::Play) {
+    PlayFrame();
+  } else {
+    AllClearFrame();
+  }
+  FollowGames();
 }
 
 // The closing sequence: fruit rains down for 4.5 seconds.

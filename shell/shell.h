@@ -62,6 +62,12 @@ void NameEntry();
 void PlayFrame();
 void AllClearFrame();
 
+// A game is on the screen: its play or its closing sequence.
+bool InGame();
+// One frame of the game on the screen (PlayFrame or AllClearFrame), then
+// FollowGames: what a replay runs in place of the main loop's pass.
+void RunGameFrame();
+
 // A new game from the title: the player's (START, seeded with the title's
 // frame count) or demonstration demoIndex.
 void StartGame(bool demonstration);

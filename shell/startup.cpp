@@ -23,11 +23,11 @@
 #include "platform/display.h"
 #include "platform/message_box.h"
 #include "platform/pacer.h"
+#include "recording/recorder.h"
+#include "recording/table.h"
 #include "render/compose.h"
 #include "render/display.h"
 #include "render/graphics.h"
-#include "recording/recorder.h"
-#include "recording/table.h"
 #include "render/plasma.h"
 #include "shell/high_scores.h"
 #include "shell/shell.h"
@@ -105,7 +105,6 @@ StartUpResult StartUp(bool windowed) {
   std::string problem;
   LoadSettings(kSettingsFile, &problem);
   if (!problem.empty()) std::fprintf(stderr, "vantomir: %s; using the default settings\n", problem.c_str());
-  ResetTableRecordings();
   LoadTableRecordings();
   scanlineAlpha = settings.scanlines * 255 / 100;
 

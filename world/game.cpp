@@ -27,7 +27,7 @@
 #include "world/tables.h"
 #include "world/world.h"
 
-int16_t demoInput[3][1201][3];
+int16_t demoInput[3][kDemoFrames + 1][3];
 
 void LoadDemoInput() {
   const EmbeddedFile* file = FindEmbeddedFile("demos.bin");
@@ -334,7 +334,7 @@ void NewGame(const NewGameOptions& options) {
 }
 
 PlayInput DemoInput(int32_t demoIndex) {
-  const int16_t* recorded = demoInput[demoIndex][std::clamp(world.game.levelFrame, 0, 1200)];
+  const int16_t* recorded = demoInput[demoIndex][std::clamp(world.game.levelFrame, 0, kDemoFrames)];
   return PlayInput{recorded[0], recorded[1], recorded[2], 0, 0};
 }
 

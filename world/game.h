@@ -11,9 +11,12 @@
 #include "input/game_input.h"
 #include "platform/sound_device.h"
 
+// A demonstration ends at this frame of its level.
+constexpr int32_t kDemoFrames = 1200;
+
 // Recorded demonstration input: 3 recordings of 1201 frames of inputVX,
 // inputVY and fireHeld. Frame f of a level replays entry [demoIndex][f].
-extern int16_t demoInput[3][1201][3];
+extern int16_t demoInput[3][kDemoFrames + 1][3];
 
 // Start-up: copies the three recordings carried in the program (assets/
 // demos.bin, 3 x 1201 x 3 little-endian int16) into demoInput.

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "world/fnv.h"
+
 World world;
 
 void ClearAllEntities() {
@@ -25,19 +27,13 @@ void ClearAllButPlayerShots() {
 
 namespace {
 
-constexpr uint64_t kFnvBasis = 0xcbf29ce484222325ull;
-constexpr uint64_t kFnvPrime = 0x100000001b3ull;
-
 // Records are nothing but int32_t fields, so a record is its fields in order.
 template <typename Record>
 void HashRecord(const Record& record, uint64_t* hash) {
   static_assert(std::is_standard_layout_v<Record> && sizeof(Record) % sizeof(int32_t) == 0);
   const auto* fields = reinterpret_cast<const int32_t*>(&record);
   for (size_t i = 0; i < sizeof(Record) / sizeof(int32_t); ++i) {
-    const auto value = static_cast<uint32_t>(fields[i]);
-    for (int byte = 0; byte < 4; ++byte) {
-      *hash = (*hash ^ ((value >> (8 * byte)) & 0xFF)) * kFnvPrime;
-    }
+    *hash = FeedFnv(*hash, static_cast<uint32_t>(fields[i]), 4);
   }
 }
 

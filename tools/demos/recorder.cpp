@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int32_t kDemoFrames = 1200;
 constexpr int32_t kCommitFrames = 8;   // frames a chosen goal is played before the next choice
 constexpr int32_t kFollowFrames = 112;  // frames the best goal after it is tried for
 

@@ -21,6 +21,7 @@
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
 #include "tools/vantomir_tool/trace.h"
+#include "world/fnv.h"
 #include "world/game.h"
 #include "world/world.h"
 
@@ -170,10 +171,6 @@ bool ParseOptions(const Args& args, PlayOptions* o, int* exitCode) {
   return true;
 }
 
-bool InGame() {
-  return shell.screenState == ScreenState::Play || shell.screenState == ScreenState::AllClear;
-}
-
 // One pass of the main loop without the picture.
 void RunFrame(const PointerState* pointer) {
   if (pointer != nullptr) {
@@ -184,12 +181,7 @@ void RunFrame(const PointerState* pointer) {
   platform::PumpEvents();
   ReadPointer();
   ReadKeyboard();
-  if (shell.screenState == ScreenState::Play) {
-    PlayFrame();
-  } else {
-    AllClearFrame();
-  }
-  FollowGames();
+  RunGameFrame();
 }
 
 }  // namespace
@@ -269,7 +261,7 @@ int PlayCommand(const Args& args) {
   }
   TakePlayedSounds();  // the start of a game is not a frame
 
-  uint64_t traceHash = 0xcbf29ce484222325ull;
+  uint64_t traceHash = kFnvBasis;
   int64_t frame = 0;
   const auto began = std::chrono::steady_clock::now();
   while (frame < o.frames && InGame()) {
@@ -277,8 +269,7 @@ int PlayCommand(const Args& args) {
         static_cast<size_t>(frame) < pointerStates.size() ? &pointerStates[frame] : nullptr;
     RunFrame(pointer);
     ++frame;
-    const uint64_t hash = HashEntityLists(world);
-    for (int byte = 0; byte < 8; ++byte) traceHash = (traceHash ^ ((hash >> (8 * byte)) & 0xFF)) * 0x100000001b3ull;
+    traceHash = FeedFnv(traceHash, HashEntityLists(world), 8);
     const std::vector<int32_t> sounds = TakePlayedSounds();
     if (!o.quiet) {
       std::printf("{\"frame\":%" PRId64 ",\"screen\":\"%s\",%s,\"sounds\":%s}\n", frame,

@@ -15,6 +15,7 @@
 #include "shell/shell.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
+#include "tools/vantomir_tool/scratch_folder.h"
 #include "tools/vantomir_tool/soak.h"
 
 namespace {
@@ -71,15 +72,6 @@ bool ParseOptions(const Args& args, SoakCommandOptions* o, int* exitCode) {
   return !options.Stopped(exitCode);
 }
 
-// A new directory under $TMPDIR (or /tmp), with the defaults written to its
-// settings file; empty on failure.
-fs::path MakeSoakDirectory() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vantomir-soak-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
-
 void Progress(const SoakReport& r) {
   std::fprintf(stderr, "soak: %" PRId64 " passes, resident %" PRId64 " KiB, worst pass %.2f ms\n", r.passes,
                ResidentKb(), r.worstPasses[0].wallMs);
@@ -93,7 +85,7 @@ int SoakCommand(const Args& args) {
   if (!ParseOptions(args, &o, &exitCode)) return exitCode;
 
   const fs::path home = fs::current_path();
-  const fs::path dir = MakeSoakDirectory();
+  const fs::path dir = MakeScratchFolder("soak");
   if (dir.empty() || chdir(dir.c_str()) != 0) {
     std::fprintf(stderr, "vantomir-tool soak: cannot make a temporary directory\n");
     return 1;

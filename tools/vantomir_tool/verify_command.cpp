@@ -2,9 +2,7 @@
 // the game's own code; see kHelp.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -19,6 +17,7 @@
 #include "shell/shell.h"
 #include "tools/vantomir_tool/args.h"
 #include "tools/vantomir_tool/commands.h"
+#include "tools/vantomir_tool/scratch_folder.h"
 
 namespace {
 
@@ -41,13 +40,11 @@ namespace fs = std::filesystem;
 // install, no tune, and a scratch folder of its own, so that nothing of the
 // player's is read or written but the recordings checked.
 bool StartGame(fs::path* scratch) {
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "vantomir-verify-XXXXXX").string();
-  if (ec || mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) {
+  *scratch = MakeScratchFolder("verify");
+  if (scratch->empty() || chdir(scratch->c_str()) != 0) {
     std::fprintf(stderr, "vantomir-tool verify: cannot make a scratch folder\n");
     return false;
   }
-  *scratch = pattern;
   platform::headless::Reset();
   SetMusicDriver(MusicDriver::Caller);
   if (StartUp() != StartUpResult::Ready) return false;
@@ -66,8 +63,7 @@ int VerifyFiles(const std::vector<NamedFile>& files) {
   bool allOk = true;
   for (const auto& [file, path] : files) {
     std::string error;
-    std::optional<Recording> recording = ReadRecordingFile(path, &error);
-    if (!recording) error = file + error.substr(std::min(error.size(), path.size()));
+    std::optional<Recording> recording = ReadRecordingFile(path, &error, file);
     if (!recording) {
       std::printf("FAIL %s\n", error.c_str());
       allOk = false;
