@@ -88,12 +88,10 @@ TEST_F(GameEndings, IdleTitleTakesTheRecordingsInTurnAndAnyTouchEndsThem) {
   // stops it rather than ending it.
   IdleUntilDemonstration();
   EXPECT_EQ(shell.demoIndex, 2);
-  headless::SetKey(platform::Key::Pause, true);
-  headless::SetKey(platform::Key::Pause, false);
+  Tap(platform::Key::Pause);
   ASSERT_TRUE(Passes(100));
   EXPECT_EQ(world.game.levelFrame, 0);  // not a frame has run
-  headless::SetKey(platform::Key::Pause, true);
-  headless::SetKey(platform::Key::Pause, false);
+  Tap(platform::Key::Pause);
   ASSERT_TRUE(Passes(1));
   world.game.levelFrame = 1190;
   world.game.deathTimer = 200;  // kept safe from harm meanwhile

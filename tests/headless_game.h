@@ -9,6 +9,7 @@
 #include <string>
 
 #include "audio/music.h"
+#include "persist/settings.h"
 #include "platform/headless.h"
 #include "render/display.h"
 #include "recording/replay.h"
@@ -49,6 +50,21 @@ class HeadlessGame : public ::testing::Test {
   static void Click() {
     platform::headless::SetMouseButton(platform::MouseButton::Left, true);
     platform::headless::SetMouseButton(platform::MouseButton::Left, false);
+  }
+
+  // A press and release of the key, seen by the next pass.
+  static void Tap(platform::Key key) {
+    platform::headless::SetKey(key, true);
+    platform::headless::SetKey(key, false);
+  }
+
+  // The plainest picture, for tests that play thousands of frames and look
+  // at the game, not at its display effects.
+  static void PlainestPicture() {
+    settings.trails = 0;
+    settings.smoothing = 0;
+    settings.scanlines = 0;
+    scanlineAlpha = 0;
   }
 
   std::filesystem::path original_, dir_;

@@ -49,12 +49,7 @@ TEST(Icons, GeneratorReproducesTheCommittedFilesAndTheGameCarriesTheWindowIcon) 
   const fs::path dir = fs::temp_directory_path() / ("vantomir-icons-" + std::to_string(getpid()));
   ASSERT_EQ(RunGenerator(dir), 0);
   std::vector<std::string> names = {"icons/vantomir.svg", "window_icon.bmp"};
-  for (int size : kSizes) {
-    std::string name = "icons/vantomir-";
-    name += std::to_string(size);
-    name += ".png";
-    names.push_back(name);
-  }
+  for (int size : kSizes) names.push_back(std::string("icons/vantomir-").append(std::to_string(size)).append(".png"));
   for (const std::string& name : names) {
     const Bytes drawn = ReadFile(dir / name);
     EXPECT_FALSE(drawn.empty()) << name;

@@ -2,7 +2,6 @@
 // F12 latches, the order of a pass, focus loss, the screen reopen and the
 // start-up failures.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,40 +14,14 @@
 #include "render/display.h"
 #include "render/graphics.h"
 #include "shell/shell.h"
+#include "tests/headless_game.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace headless = platform::headless;
 
-class MainLoop : public ::testing::Test {
- protected:
-  void SetUp() override {
-    original_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("vantomir-loop-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    headless::Reset();
-    ResetDisplayServices();
-    ASSERT_EQ(StartUp(), StartUpResult::Ready);
-  }
-
-  void TearDown() override {
-    ShutDown(StartUpResult::Ready);
-    fs::current_path(original_);
-    fs::remove_all(dir_);
-  }
-
-  // Runs n passes; false if the loop ended during them.
-  bool Passes(int n) {
-    for (int i = 0; i < n; ++i) {
-      if (!RunPass()) return false;
-    }
-    return true;
-  }
-
-  fs::path original_, dir_;
-};
+class MainLoop : public HeadlessGame {};
 
 TEST_F(MainLoop, EscapeHeldInAnotherScreenReturnsToTitleOnce) {
   ASSERT_TRUE(Passes(2));

@@ -2,9 +2,6 @@
 // bars and boxes, BACK's fresh-press rule, the high-score table and the name
 // entry.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "audio/sound.h"
 #include "input/input.h"
@@ -12,31 +9,19 @@
 #include "persist/settings.h"
 #include "platform/headless.h"
 #include "platform/sound_device.h"
-#include "render/display.h"
 #include "shell/high_scores.h"
 #include "shell/shell.h"
+#include "tests/headless_game.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace headless = platform::headless;
 
-class Menus : public ::testing::Test {
+class Menus : public HeadlessGame {
  protected:
   void SetUp() override {
-    original_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("vantomir-menus-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    headless::Reset();
-    ResetDisplayServices();
-    ASSERT_EQ(StartUp(), StartUpResult::Ready);
+    ASSERT_NO_FATAL_FAILURE(HeadlessGame::SetUp());
     ASSERT_TRUE(RunPass());
-  }
-  void TearDown() override {
-    ShutDown(StartUpResult::Ready);
-    fs::current_path(original_);
-    fs::remove_all(dir_);
   }
 
   // Puts the pointer on text cell (col, row) of the playfield.
@@ -51,8 +36,6 @@ class Menus : public ::testing::Test {
     return click != nullptr && platform::IsSoundBufferPlaying(click->buffer) &&
            platform::GetSoundBufferPosition(click->buffer) == 0;
   }
-
-  fs::path original_, dir_;
 };
 
 TEST_F(Menus, PointerCellsMatchTheTextGrid) {

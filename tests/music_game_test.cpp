@@ -1,54 +1,34 @@
 // The tune in a game started from the title: it plays with music on and a
 // volume above 0, stops within a frame of the title, and follows the volume.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "audio/music.h"
 #include "persist/settings.h"
 #include "platform/headless.h"
-#include "render/display.h"
 #include "shell/shell.h"
+#include "tests/headless_game.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace headless = platform::headless;
 
-class GameMusic : public ::testing::Test {
+class GameMusic : public HeadlessGame {
  protected:
-  void SetUp() override {
-    original_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("vantomir-music-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    headless::Reset();
-    ResetDisplayServices();
-    SetMusicDriver(MusicDriver::Caller);
-  }
-  void TearDown() override {
-    ShutDown(StartUpResult::Ready);
-    ResetMusic();
-    fs::current_path(original_);
-    fs::remove_all(dir_);
-  }
-
-  // Starts the program with the given settings and clicks START.
+  // Clicks START on the title with the given settings.
   void StartGameWith(int music, int volume) {
-    ASSERT_EQ(StartUp(), StartUpResult::Ready);
     settings.music = music;
     settings.volume = volume;
     headless::PlacePointer(320, 230);
-    Passes(1);
-    headless::SetMouseButton(platform::MouseButton::Left, true);
-    headless::SetMouseButton(platform::MouseButton::Left, false);
-    Passes(1);
+    Play(1);
+    Click();
+    Play(1);
     ASSERT_EQ(shell.screenState, ScreenState::Play);
   }
 
-  void Passes(int n) {
+  // Runs n passes, rendering the tune after each (no music thread runs here).
+  void Play(int n) {
     for (int i = 0; i < n; ++i) {
       ASSERT_TRUE(RunPass());
       ServiceSong();
@@ -58,25 +38,23 @@ class GameMusic : public ::testing::Test {
   // Root-mean-square level of the sound output of the next n passes.
   double LevelOfNextPasses(int n) {
     headless::StartAudioCapture();
-    Passes(n);
+    Play(n);
     std::vector<int16_t> audio = headless::TakeCapturedAudio();
     double sum = 0;
     for (int16_t s : audio) sum += static_cast<double>(s) * s;
     return audio.empty() ? 0 : std::sqrt(sum / static_cast<double>(audio.size()));
   }
-
-  fs::path original_, dir_;
 };
 
 TEST_F(GameMusic, PlaysInAGameAndStopsOnTheTitle) {
   StartGameWith(1, 50);
   EXPECT_TRUE(IsSongPlaying());
-  Passes(60);  // past the opening bars, which start quietly
+  Play(60);  // past the opening bars, which start quietly
   EXPECT_GT(LevelOfNextPasses(120), 300.0);
   EXPECT_EQ(SongVolumeDivisor(), 80 - 32);  // volume 50: Int(50 x 0.64) = 32
 
   headless::SetKey(platform::Key::Escape, true);
-  Passes(1);
+  Play(1);
   EXPECT_EQ(shell.screenState, ScreenState::Title);
   EXPECT_FALSE(IsSongPlaying());
 }
@@ -86,6 +64,7 @@ TEST_F(GameMusic, VolumeZeroOrMusicOffStartsNone) {
   EXPECT_FALSE(IsSongPlaying());
   ShutDown(StartUpResult::Ready);
   headless::Reset();
+  ASSERT_EQ(StartUp(), StartUpResult::Ready);
   StartGameWith(0, 50);
   EXPECT_FALSE(IsSongPlaying());
 }

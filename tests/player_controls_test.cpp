@@ -23,10 +23,6 @@ class PlayerControls : public HeadlessGame {
     ASSERT_TRUE(Passes(240));  // past the entry run and the blinking: the ship flies
     ASSERT_EQ(world.game.deathTimer, 0);
   }
-  static void Tap(Key key) {
-    headless::SetKey(key, true);
-    headless::SetKey(key, false);
-  }
   static std::vector<uint32_t> Frame() { return headless::LastPresentedFrame(); }
 };
 

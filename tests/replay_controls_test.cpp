@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "levels/random.h"
-#include "persist/settings.h"
 #include "recording/recorder.h"
 #include "recording/replay.h"
 #include "recording/snapshots.h"
@@ -31,11 +30,7 @@ class ReplayControls : public HeadlessGame {
  protected:
   void SetUp() override {
     HeadlessGame::SetUp();
-    // The plainest picture: thousands of frames are played here.
-    settings.trails = 0;
-    settings.smoothing = 0;
-    settings.scanlines = 0;
-    scanlineAlpha = 0;
+    PlainestPicture();  // thousands of frames are played here
   }
 
   // A player's game: half a minute of flying about and firing, then Escape.
@@ -48,23 +43,15 @@ class ReplayControls : public HeadlessGame {
     }
     headless::SetMouseButton(platform::MouseButton::Left, false);
     Tap(Key::Escape);
+    EXPECT_TRUE(Passes(2));
     EXPECT_EQ(shell.screenState, ScreenState::Title);
     return *FinishedGame();
-  }
-
-  // A key pressed for one pass and released in the next.
-  bool Tap(Key key) {
-    headless::SetKey(key, true);
-    headless::SetKey(key, false);
-    return Passes(2);
   }
 
   // Every frame of a plain replay: the state after frame n is plain[n].
   std::map<int64_t, uint64_t> PlainReplay(const RecordedGame& game) {
     std::map<int64_t, uint64_t> plain;
-    Recording r;
-    r.games.push_back(game);
-    StartReplay(r, ReplayEnd::EndGame, ReplayExit::Title);
+    StartReplay(Recording{.games = {game}}, ReplayEnd::EndGame, ReplayExit::Title);
     while (RecordingPlays()) {
       EXPECT_TRUE(Passes(1));
       if (RecordingPlays()) plain[ReplayPosition()] = GameFingerprint();
@@ -87,12 +74,13 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
   const int32_t plainScore = world.game.score;
   ASSERT_EQ(plain.size(), game.frames.size() - 1);  // the last frame ends the game
 
-  Recording r;
-  r.games.push_back(game);
-  StartReplay(r, ReplayEnd::EndGame, ReplayExit::Title);
-  auto tap = [&](Key key) {
-    ASSERT_TRUE(Tap(key));
-    Check(plain);
+  StartReplay(Recording{.games = {game}}, ReplayEnd::EndGame, ReplayExit::Title);
+  auto tap = [&](Key key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      Tap(key);
+      ASSERT_TRUE(Passes(2));
+      Check(plain);
+    }
   };
   auto run = [&](int passes) {
     for (int i = 0; i < passes && RecordingPlays(); ++i) {
@@ -106,9 +94,7 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
   int64_t before = ReplayPosition();
   run(100);
   EXPECT_EQ(ReplayPosition(), before + 200);
-  tap(Key::Up);  // x4
-  tap(Key::Up);  // x8
-  tap(Key::Up);  // stays x8
+  tap(Key::Up, 3);  // x4, x8, and it stays at x8
   EXPECT_EQ(ReplaySpeed(), 8);
   run(20);
   before = ReplayPosition();
@@ -122,17 +108,13 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
   before = ReplayPosition();
   run(10);
   EXPECT_EQ(ReplayPosition(), before);
-  tap(Key::StepForward);
-  tap(Key::StepForward);
-  tap(Key::StepForward);
+  tap(Key::StepForward, 3);
   EXPECT_EQ(ReplayPosition(), before + 3);
-  tap(Key::StepBack);
-  tap(Key::StepBack);
+  tap(Key::StepBack, 2);
   EXPECT_EQ(ReplayPosition(), before + 1);
   tap(Key::Right);
   EXPECT_EQ(ReplayPosition(), before + 601);
-  tap(Key::Left);
-  tap(Key::Left);
+  tap(Key::Left, 2);
   EXPECT_EQ(ReplayPosition(), before - 599);
   EXPECT_EQ(shell.paused, 1);
   tap(Key::Pause);
@@ -140,10 +122,7 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
 
   // A jump past the end stops on the last frame before it; the game then
   // ends where its recording ends.
-  tap(Key::Right);
-  tap(Key::Right);
-  tap(Key::Right);
-  tap(Key::Right);
+  tap(Key::Right, 4);
   run(2000);
   EXPECT_FALSE(Replaying());
   EXPECT_EQ(shell.screenState, ScreenState::Title);
@@ -155,12 +134,15 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
 }
 
 TEST_F(ReplayControls, ADemonstrationAnswersTheControlsAndGoesOn) {
-  // The plain demonstration first.
-  shell.demoIndex = 0;
-  shell.screenTimer = 900;
-  headless::PlacePointer(320, 240);
-  ASSERT_TRUE(Passes(2));
-  ASSERT_EQ(shell.demoMode, 1);
+  // The first demonstration, as the idle title starts it.
+  auto startDemo = [this] {
+    shell.demoIndex = 0;
+    shell.screenTimer = 900;
+    headless::PlacePointer(320, 240);
+    ASSERT_TRUE(Passes(2));
+    ASSERT_EQ(shell.demoMode, 1);
+  };
+  ASSERT_NO_FATAL_FAILURE(startDemo());  // the plain demonstration first
   std::map<int64_t, uint64_t> plain;
   while (RecordingPlays()) {
     plain[ReplayPosition()] = GameFingerprint();
@@ -169,13 +151,10 @@ TEST_F(ReplayControls, ADemonstrationAnswersTheControlsAndGoesOn) {
   ASSERT_EQ(plain.rbegin()->first, 1199);
 
   // The same one again, watched with the controls: none of them ends it.
-  shell.demoIndex = 0;
-  shell.screenTimer = 900;
-  headless::PlacePointer(320, 240);
-  ASSERT_TRUE(Passes(2));
-  ASSERT_EQ(shell.demoMode, 1);
+  ASSERT_NO_FATAL_FAILURE(startDemo());
   for (Key key : {Key::Up, Key::Up, Key::Right, Key::Left, Key::Down, Key::StepForward, Key::StepBack, Key::Pause}) {
-    ASSERT_TRUE(Tap(key));
+    Tap(key);
+    ASSERT_TRUE(Passes(2));
     ASSERT_TRUE(RecordingPlays()) << static_cast<int>(key);
     ASSERT_EQ(GameFingerprint(), plain.at(ReplayPosition()));
   }

@@ -40,7 +40,7 @@ class TableRecordings : public HeadlessGame {
   // A player's game with no spare life, the ship still at the centre and
   // firing, played through the main loop until it is over.
   void PlayAShortGame(int32_t seed) {
-    LightFrames();
+    PlainestPicture();
     headless::PlacePointer(320, 240);
     ASSERT_TRUE(Passes(1));
     StartGameWith(seed, GameStart{1, 0, 0});
@@ -55,8 +55,7 @@ class TableRecordings : public HeadlessGame {
     ASSERT_EQ(shell.screenState, ScreenState::NameEntry);
     ASSERT_TRUE(Passes(1));  // Return still held from the game acts only when pressed again
     headless::TypeText(name);
-    headless::SetKey(platform::Key::Return, true);
-    headless::SetKey(platform::Key::Return, false);
+    Tap(platform::Key::Return);
     ASSERT_TRUE(Passes(2));
     ASSERT_EQ(shell.screenState, ScreenState::Title);
   }
@@ -68,16 +67,7 @@ class TableRecordings : public HeadlessGame {
     ShutDown(StartUpResult::Ready);
     platform::headless::Reset();
     ASSERT_EQ(StartUp(), StartUpResult::Ready);
-    LightFrames();
-  }
-
-  // The plainest picture: these tests play thousands of frames, and what they
-  // look at is the game, not its display effects.
-  static void LightFrames() {
-    settings.trails = 0;
-    settings.smoothing = 0;
-    settings.scanlines = 0;
-    scanlineAlpha = 0;
+    PlainestPicture();
   }
 };
 
@@ -102,7 +92,8 @@ TEST_F(TableRecordings, AGameThatEntersTheTableKeepsItsRecordingAndScoresPlaysIt
   EXPECT_EQ(kept->entry, (TableEntry{"ACE     ", score}));
   ASSERT_EQ(kept->games.size(), 1u);
   EXPECT_EQ(kept->games[0], *FinishedGame());
-  EXPECT_TRUE(VerifyRecordedGame(kept->games[0]).ok) << VerifyRecordedGame(kept->games[0]).why;
+  const Verdict verdict = VerifyRecordedGame(kept->games[0]);
+  EXPECT_TRUE(verdict.ok) << verdict.why;
 
   // Another run finds it; SCORES marks the row and plays it on a click.
   Restart();
@@ -117,8 +108,7 @@ TEST_F(TableRecordings, AGameThatEntersTheTableKeepsItsRecordingAndScoresPlaysIt
   ASSERT_EQ(shell.screenState, ScreenState::Play);
   // Watched at eight times the speed: up three times.
   for (int i = 0; i < 3; ++i) {
-    headless::SetKey(platform::Key::Up, true);
-    headless::SetKey(platform::Key::Up, false);
+    Tap(platform::Key::Up);
     ASSERT_TRUE(Passes(2));
   }
   EXPECT_EQ(ReplaySpeed(), 8);
@@ -137,16 +127,13 @@ TEST_F(TableRecordings, AGameThatEntersTheTableKeepsItsRecordingAndScoresPlaysIt
 
   // The keys choose it too: down to it, Return watches; Escape comes back.
   ASSERT_TRUE(Passes(1));
-  headless::SetKey(platform::Key::Down, true);
-  headless::SetKey(platform::Key::Down, false);
+  Tap(platform::Key::Down);
   ASSERT_TRUE(Passes(1));
   EXPECT_EQ(scoresScreen.choice, place);
-  headless::SetKey(platform::Key::Return, true);
-  headless::SetKey(platform::Key::Return, false);
+  Tap(platform::Key::Return);
   ASSERT_TRUE(Passes(2));
   ASSERT_TRUE(Replaying());
-  headless::SetKey(platform::Key::Escape, true);
-  headless::SetKey(platform::Key::Escape, false);
+  Tap(platform::Key::Escape);
   ASSERT_TRUE(Passes(1));
   EXPECT_EQ(shell.screenState, ScreenState::Scores);
   EXPECT_FALSE(Replaying());

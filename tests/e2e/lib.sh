@@ -147,18 +147,25 @@ focus_window() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1 || true
 }
 
+# await_window NAME [SECONDS]: waits (a minute unless told) for a visible
+# window of that name and prints its id; returns 1 when none appears.
+await_window() {
+  local id i
+  for i in $(seq $(( ${2:-60} * 10 ))); do
+    id=$(find_window "$1")
+    [ -n "$id" ] && echo "$id" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # wait_for_window NAME: waits up to a minute for a visible window of that name,
 # gives it the focus and waits for its first frames; prints its id. (SDL may
 # replace the first window it makes when it sets up drawing: the id is looked
 # up again once the game draws.)
 wait_for_window() {
-  local id="" i
-  for i in $(seq 600); do
-    id=$(find_window "$1")
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  [ -n "$id" ] || fail "no window named $1 appeared"
+  local id
+  id=$(await_window "$1") || fail "no window named $1 appeared"
   focus_window "$id"
   wait_for_frames 2
   local drawn
@@ -263,11 +270,20 @@ recording_text() {
   [[ "$text" == *$'\n'* ]] && printf '%s' "${text%$'\n'*}"$'\n'
 }
 
-# recorded_frames FILE: the play frames a recording holds so far (a line
-# ending "xN" stands for N frames).
+# recorded_inputs FILE: the input of each play frame a recording holds so
+# far, a line a frame ("inputVX inputVY fireHeld", and stickX where the ship
+# turned by the joystick's rule); a line ending "xN" is written N times.
+recorded_inputs() {
+  recording_text "$1" | awk 'NF >= 3 && $1 ~ /^-?[0-9]+$/ {
+    n = ($NF ~ /^x[0-9]+$/) ? substr($NF, 2) + 0 : 1
+    sub(/[ \t]+x[0-9]+[ \t]*$/, "")
+    for (i = 0; i < n; i++) print
+  }'
+}
+
+# recorded_frames FILE: how many play frames a recording holds so far.
 recorded_frames() {
-  recording_text "$1" |
-    awk 'NF >= 3 && $1 ~ /^-?[0-9]+$/ { n += ($NF ~ /^x[0-9]+$/) ? substr($NF, 2) : 1 } END { print n + 0 }'
+  recorded_inputs "$1" | wc -l
 }
 
 # played FILE N: true once the recording holds N play frames, or the end of

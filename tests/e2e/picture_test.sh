@@ -79,13 +79,7 @@ SDL_RENDER_DRIVER=software full_screen 1920 1080 "(software renderer)"
 echo "-- a window resized to 1000x700"
 start_display 1280 1024
 probe columns --window
-window=""
-for i in $(seq 300); do
-  window=$(find_window "Vantomir picture probe")
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the probe's window did not appear"
+window=$(await_window "Vantomir picture probe" 30) || fail "the probe's window did not appear"
 xdotool windowsize "$window" 1000 700
 size=""
 for i in $(seq 300); do

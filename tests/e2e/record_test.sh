@@ -24,11 +24,9 @@ leave_by_escape "$GAME_PID" "from the title"
 
 recording_text "$work/game.vrec" > "$work/game.txt"
 grep -q '^game .* joystick 1$' "$work/game.txt" || fail "the recording does not note the joystick setting"
-# The mouse's rule: three values a frame (and a count where they repeat),
-# and the pointer's full requests.
-frame_lines='(NF == 3 || (NF == 4 && $4 ~ /^x/)) && $1 ~ /^-?[0-9]+$/'
-fastest=$(awk "$frame_lines"' { if ($1 > m) m = $1 } END { print m + 0 }' "$work/game.txt")
-slowest=$(awk "$frame_lines"' { if ($1 < m) m = $1 } END { print m + 0 }' "$work/game.txt")
+# The mouse's rule (three values a frame) and the pointer's full requests.
+fastest=$(recorded_inputs "$work/game.vrec" | awk 'NF == 3 { if ($1 > m) m = $1 } END { print m + 0 }')
+slowest=$(recorded_inputs "$work/game.vrec" | awk 'NF == 3 { if ($1 < m) m = $1 } END { print m + 0 }')
 [ "$fastest" -gt 1000 ] && [ "$slowest" -lt -1000 ] ||
   fail "with no pad the mouse did not fly the ship (requests $slowest..$fastest)"
 echo "   joystick on, no pad: the mouse flies the ship ($slowest..$fastest)"

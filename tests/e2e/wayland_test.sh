@@ -100,12 +100,8 @@ fly() {
   for push in 1 2 3 4 5; do
     since=$SECONDS
     while [ $((SECONDS - since)) -lt 3 ]; do
-      recording_text "$dir/game.vrec" | awk -v from="$from" -v sign="$2" '
-        (NF == 3 || (NF == 4 && $4 ~ /^x/)) && $1 ~ /^-?[0-9]+$/ {
-          n += (NF == 4) ? substr($4, 2) : 1
-          if (n > from && $1 * sign > 0) found = 1
-        }
-        END { exit !found }' && return 0
+      recorded_inputs "$dir/game.vrec" |
+        awk -v from="$from" -v sign="$2" 'NR > from && $1 * sign > 0 { found = 1 } END { exit !found }' && return 0
       sleep 0.1
     done
     xdotool mousemove_relative -- $(( 120 * $2 )) 0
@@ -118,36 +114,26 @@ echo "   the pointer worked the menus and flew the ship right and left"
 press Escape   # back to the title
 
 # Full screen and a window.
-# expect_window WHAT: waits (up to 30 s) for a 640x480 window on the desktop.
-# expect_full WHAT: waits (up to 30 s) for the game to fill the screen again.
-desktop_pixels() {
-  screenshot "$work/screen.png"
-  magenta_pixels "$work/screen.png"
-}
-expect_window() {
+# desktop_shows LOW HIGH WHAT: waits (up to 30 s) until LOW to HIGH pixels of
+# the screen show the desktop.
+desktop_shows() {
   local i n=""
   for i in $(seq 300); do
-    # All but 640x480 pixels show the desktop, give or take weston's pointer.
-    n=$(desktop_pixels)
-    [ $(( n - (1024 * 768 - 640 * 480) )) -le 0 ] && [ $(( n - (1024 * 768 - 640 * 480) )) -ge -1000 ] && return 0
+    screenshot "$work/screen.png"
+    n=$(magenta_pixels "$work/screen.png")
+    [ "$n" -ge "$1" ] && [ "$n" -le "$2" ] && return 0
     sleep 0.1
   done
-  fail "$1: $n pixels of the desktop show, not those around a 640x480 window"
+  fail "$3: $n pixels of the desktop show, not $1 to $2"
 }
-expect_full() {
-  local i n=""
-  for i in $(seq 300); do
-    n=$(desktop_pixels)
-    [ "$n" = 0 ] && return 0
-    sleep 0.1
-  done
-  fail "$1: $n pixels of the desktop still show"
-}
+# A 640x480 window leaves the rest of the screen to the desktop, give or
+# take weston's pointer.
+around_window=$(( 1024 * 768 - 640 * 480 ))
 for key in F11 alt+Return; do
   xdotool key "$key"
-  expect_window "$key"
+  desktop_shows $(( around_window - 1000 )) "$around_window" "$key"
   xdotool key "$key"
-  expect_full "$key again"
+  desktop_shows 0 0 "$key again"
   echo "   $key: a 640x480 window, then full screen again"
 done
 

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "input/game_input.h"
@@ -64,6 +66,12 @@ class VirtualPad {
   }
 
   void Axis(int axis, Sint16 value) { axes_.at(axis) = value; }
+  // The first two axes: a controller's left stick, and the axes a plain
+  // joystick steers with.
+  void Stick(Sint16 x, Sint16 y) {
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, x);
+    Axis(SDL_CONTROLLER_AXIS_LEFTY, y);
+  }
   void Button(int button, bool down) { buttons_.at(button) = down ? 1 : 0; }
   void Hat(Uint8 value) { hats_.at(0) = value; }
 
@@ -153,6 +161,18 @@ class SdlPads : public ::testing::Test {
     return platform::ReadJoystick();
   }
 
+  // The game's pad after a pass with the button held; the button is let go
+  // after it.
+  static platform::JoystickState PassHolding(VirtualPad& pad, int button) {
+    pad.Button(button, true);
+    const platform::JoystickState s = Pass();
+    pad.Button(button, false);
+    return s;
+  }
+
+  // Where the pad steers, x then y.
+  static std::pair<int32_t, int32_t> At(const platform::JoystickState& s) { return {s.x, s.y}; }
+
   // One pass of the main loop's input steps: the event loop, the pointer,
   // the keyboard and, with the joystick setting on, the pad.
   static void GamePass() {
@@ -199,8 +219,7 @@ TEST_F(SdlPads, MappedPadSteersWithTheLeftStickAndTheDpad) {
   ASSERT_TRUE(s.connected);
   EXPECT_EQ(s.xMax, kFull);
   EXPECT_EQ(s.yMax, kFull);
-  EXPECT_EQ(s.x, 32768);
-  EXPECT_EQ(s.y, 32768);
+  EXPECT_EQ(At(s), std::pair(32768, 32768));
 
   const struct {
     Sint16 x, y;
@@ -208,16 +227,13 @@ TEST_F(SdlPads, MappedPadSteersWithTheLeftStickAndTheDpad) {
   } stick[] = {{-32768, 0, 0, 32768}, {32767, 0, kFull, 32768}, {0, -32768, 32768, 0},
                {0, 32767, 32768, kFull}, {-16384, 16384, 16384, 49152}};
   for (const auto& c : stick) {
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, c.x);
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, c.y);
+    pad.Stick(c.x, c.y);
     s = Pass();
-    EXPECT_EQ(s.x, c.wantX) << "stick at " << c.x << ", " << c.y;
-    EXPECT_EQ(s.y, c.wantY) << "stick at " << c.x << ", " << c.y;
+    EXPECT_EQ(At(s), std::pair(c.wantX, c.wantY)) << "stick at " << c.x << ", " << c.y;
     EXPECT_EQ(s.buttons, 0u);
   }
 
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 16384);  // leaning right and down
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 16384);
+  pad.Stick(16384, 16384);  // leaning right and down
   const struct {
     int button;
     int32_t wantX, wantY;
@@ -226,28 +242,20 @@ TEST_F(SdlPads, MappedPadSteersWithTheLeftStickAndTheDpad) {
               {SDL_CONTROLLER_BUTTON_DPAD_UP, 49152, 0},
               {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 49152, kFull}};
   for (const auto& c : dpad) {
-    pad.Button(c.button, true);
-    s = Pass();
-    EXPECT_EQ(s.x, c.wantX) << "d-pad button " << c.button;
-    EXPECT_EQ(s.y, c.wantY) << "d-pad button " << c.button;
+    s = PassHolding(pad, c.button);
+    EXPECT_EQ(At(s), std::pair(c.wantX, c.wantY)) << "d-pad button " << c.button;
     EXPECT_EQ(s.buttons, 0u) << "the d-pad steers and does not fire";
-    pad.Button(c.button, false);
   }
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);  // a diagonal
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
-  s = Pass();
-  EXPECT_EQ(s.x, 0);
-  EXPECT_EQ(s.y, 0);
+  EXPECT_EQ(At(Pass()), std::pair(0, 0));
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
 
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+  pad.Stick(0, 0);
   pad.Axis(SDL_CONTROLLER_AXIS_RIGHTX, -32768);
   pad.Axis(SDL_CONTROLLER_AXIS_RIGHTY, 32767);
-  s = Pass();
-  EXPECT_EQ(s.x, 32768);
-  EXPECT_EQ(s.y, 32768);
+  EXPECT_EQ(At(Pass()), std::pair(32768, 32768));
 }
 
 // Each face button and shoulder fires as a bit of its own, a trigger once
@@ -264,11 +272,9 @@ TEST_F(SdlPads, MappedPadFiresWithFaceButtonsShouldersAndTriggersAndHasStart) {
                       SDL_CONTROLLER_BUTTON_Y, SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
                       SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
   for (int b : fire) {
-    pad.Button(b, true);
-    s = Pass();
+    s = PassHolding(pad, b);
     EXPECT_EQ(s.buttons, Bit(b)) << "button " << b;
     EXPECT_FALSE(s.start);
-    pad.Button(b, false);
   }
   EXPECT_EQ(Pass().buttons, 0u);
 
@@ -280,11 +286,9 @@ TEST_F(SdlPads, MappedPadFiresWithFaceButtonsShouldersAndTriggersAndHasStart) {
   EXPECT_FALSE(s.start);
   for (int b : quiet) pad.Button(b, false);
 
-  pad.Button(SDL_CONTROLLER_BUTTON_START, true);
-  s = Pass();
+  s = PassHolding(pad, SDL_CONTROLLER_BUTTON_START);
   EXPECT_TRUE(s.start);
   EXPECT_EQ(s.buttons, 0u);
-  pad.Button(SDL_CONTROLLER_BUTTON_START, false);
   EXPECT_FALSE(Pass().start);
 
   // SDL reads a controller's trigger as 0 (at rest) to 32767 (pulled all
@@ -294,14 +298,12 @@ TEST_F(SdlPads, MappedPadFiresWithFaceButtonsShouldersAndTriggersAndHasStart) {
     bool pulled;
   } triggers[] = {{-32768, false}, {-16384, false}, {-12000, false}, {-9000, true}, {0, true}, {32767, true}};
   for (const auto& t : triggers) {
-    pad.Axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, t.raw);
-    s = Pass();
-    EXPECT_EQ(s.buttons, t.pulled ? kLeftTriggerBit : 0u) << "left trigger at " << t.raw;
-    pad.Axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
-    pad.Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, t.raw);
-    s = Pass();
-    EXPECT_EQ(s.buttons, t.pulled ? kRightTriggerBit : 0u) << "right trigger at " << t.raw;
-    pad.Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+    for (const auto& [axis, bit, side] : {std::tuple(SDL_CONTROLLER_AXIS_TRIGGERLEFT, kLeftTriggerBit, "left"),
+                                          std::tuple(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, kRightTriggerBit, "right")}) {
+      pad.Axis(axis, t.raw);
+      EXPECT_EQ(Pass().buttons, t.pulled ? bit : 0u) << side << " trigger at " << t.raw;
+      pad.Axis(axis, -32768);
+    }
   }
 
   // Everything at once.
@@ -338,23 +340,16 @@ TEST_F(SdlPads, PadKnownByAMappingPlaysAsAController) {
   ASSERT_TRUE(s.connected);
   EXPECT_EQ(s.buttons, 0u) << "triggers at rest";
 
-  pad.Axis(0, 32767);
-  pad.Axis(1, -32768);
-  s = Pass();
-  EXPECT_EQ(s.x, kFull);
-  EXPECT_EQ(s.y, 0);
+  pad.Stick(32767, -32768);
+  EXPECT_EQ(At(Pass()), std::pair(kFull, 0));
 
   pad.Hat(SDL_HAT_LEFTDOWN);
-  s = Pass();
-  EXPECT_EQ(s.x, 0);
-  EXPECT_EQ(s.y, kFull);
+  EXPECT_EQ(At(Pass()), std::pair(0, kFull));
   pad.Hat(SDL_HAT_CENTERED);
 
-  pad.Button(7, true);  // Start, by the mapping
-  s = Pass();
+  s = PassHolding(pad, 7);  // Start, by the mapping
   EXPECT_TRUE(s.start);
   EXPECT_EQ(s.buttons, 0u);
-  pad.Button(7, false);
 
   pad.Button(1, true);  // B
   pad.Axis(5, 0);       // the right trigger half way
@@ -369,19 +364,14 @@ TEST_F(SdlPads, UnmappedJoystickSteersWithItsFirstAxesAndHatAndFiresWithEveryBut
   VirtualPad stick(JoystickDesc("Unmapped joystick", 4, 12, 1));
   platform::JoystickState s = Pass();
   ASSERT_TRUE(s.connected);
-  EXPECT_EQ(s.x, 32768);
-  EXPECT_EQ(s.y, 32768);
+  EXPECT_EQ(At(s), std::pair(32768, 32768));
   EXPECT_EQ(s.buttons, 0u);
 
-  stick.Axis(0, -32768);
-  stick.Axis(1, 32767);
+  stick.Stick(-32768, 32767);
   stick.Axis(2, 32767);  // the others do not steer
   stick.Axis(3, -32768);
-  s = Pass();
-  EXPECT_EQ(s.x, 0);
-  EXPECT_EQ(s.y, kFull);
-  stick.Axis(0, 0);
-  stick.Axis(1, 0);
+  EXPECT_EQ(At(Pass()), std::pair(0, kFull));
+  stick.Stick(0, 0);
 
   const struct {
     Uint8 hat;
@@ -391,17 +381,13 @@ TEST_F(SdlPads, UnmappedJoystickSteersWithItsFirstAxesAndHatAndFiresWithEveryBut
               {SDL_HAT_CENTERED, 32768, 32768}};
   for (const auto& h : hats) {
     stick.Hat(h.hat);
-    s = Pass();
-    EXPECT_EQ(s.x, h.wantX) << "hat " << int{h.hat};
-    EXPECT_EQ(s.y, h.wantY) << "hat " << int{h.hat};
+    EXPECT_EQ(At(Pass()), std::pair(h.wantX, h.wantY)) << "hat " << int{h.hat};
   }
 
   for (int b = 0; b < 12; ++b) {
-    stick.Button(b, true);
-    s = Pass();
+    s = PassHolding(stick, b);
     EXPECT_EQ(s.buttons, Bit(b)) << "button " << b;
     EXPECT_FALSE(s.start);
-    stick.Button(b, false);
   }
   stick.Button(0, true);
   stick.Button(11, true);
@@ -504,16 +490,14 @@ TEST_F(SdlPads, TheGameFliesTheShipAndMovesThePointerWithThePad) {
   } moves[] = {{32767, 0, 5, 0}, {-32768, 0, -5, 0}, {0, 32767, 0, 5}, {0, -32768, 0, -5},
                {6000, -6000, 0, 0}, {-24000, 24000, -3, 3}};
   for (const auto& m : moves) {
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, m.x);
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, m.y);
+    pad.Stick(m.x, m.y);
     GamePass();
     const int x = input.pointerX, y = input.pointerY;
     GamePass();
     EXPECT_EQ(input.pointerX - x, m.dx) << "stick at " << m.x << ", " << m.y;
     EXPECT_EQ(input.pointerY - y, m.dy) << "stick at " << m.x << ", " << m.y;
   }
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
-  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+  pad.Stick(0, 0);
 
   // The ship's request, frame by frame as it slews, from the stick all the
   // way over and from the matching steering keys with the stick let go.
@@ -524,23 +508,21 @@ TEST_F(SdlPads, TheGameFliesTheShipAndMovesThePointerWithThePad) {
                 {-32768, 0, SDL_SCANCODE_LEFT},
                 {0, -32768, SDL_SCANCODE_UP},
                 {0, 32767, SDL_SCANCODE_DOWN}};
+  auto fly = [] {  // twenty frames from a fresh game
+    std::vector<PlayInput> frames;
+    world.game = GameState{};
+    for (int i = 0; i < 20; ++i) {
+      GamePass();
+      frames.push_back(PlayFrame());
+    }
+    return frames;
+  };
   for (const auto& p : pushes) {
-    std::vector<PlayInput> byStick, byKey;
-    world.game = GameState{};
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, p.x);
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, p.y);
-    for (int i = 0; i < 20; ++i) {
-      GamePass();
-      byStick.push_back(PlayFrame());
-    }
-    world.game = GameState{};
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
-    pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+    pad.Stick(p.x, p.y);
+    const std::vector<PlayInput> byStick = fly();
+    pad.Stick(0, 0);
     Key(p.key, true);
-    for (int i = 0; i < 20; ++i) {
-      GamePass();
-      byKey.push_back(PlayFrame());
-    }
+    const std::vector<PlayInput> byKey = fly();
     Key(p.key, false);
     GamePass();
     EXPECT_EQ(byStick, byKey) << "key " << SDL_GetScancodeName(p.key);

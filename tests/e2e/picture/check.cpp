@@ -26,8 +26,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <vector>
+
+#include "platform/display.h"
 
 namespace {
 
@@ -46,12 +49,10 @@ bool ReadPpm(const char* path, Image* image) {
     while (in >> std::ws && in.peek() == '#') in.ignore(1 << 20, '\n');
   };
   in >> magic;
-  skipComments();
-  in >> image->width;
-  skipComments();
-  in >> image->height;
-  skipComments();
-  in >> maxValue;
+  for (int* value : {&image->width, &image->height, &maxValue}) {
+    skipComments();
+    in >> *value;
+  }
   if (!in || magic != "P6" || maxValue != 255 || image->width <= 0 || image->height <= 0) return false;
   in.get();
   image->rgb.resize(size_t(image->width) * image->height * 3);
@@ -109,20 +110,19 @@ Measure Walk(const std::vector<const uint8_t*>& line, int gameCount) {
   bool afterBlend = false;
   for (size_t i = 0; i < line.size(); ++i) {
     const Sample s = Classify(line[i]);
-    const std::string where = " at screen pixel " + std::to_string(i) + " of the line";
+    auto fail = [&](const std::string& what) {
+      m.error = what + " at screen pixel " + std::to_string(i) + " of the line";
+      return m;
+    };
     if (s.kind == Sample::Other) {
       const uint8_t* p = line[i];
-      m.error = "colour " + std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) +
-                " is no colour of the pattern nor a blend of two neighbours" + where;
-      return m;
+      return fail("colour " + std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) +
+                  " is no colour of the pattern nor a blend of two neighbours");
     }
     // How many game columns on from j this pixel starts.
     const int step = (s.first - j % 3 + 3) % 3;
     if (s.kind == Sample::Pure) {
-      if (step == 2) {
-        m.error = "game column " + std::to_string(j + 1) + " is missing" + where;
-        return m;
-      }
+      if (step == 2) return fail("game column " + std::to_string(j + 1) + " is missing");
       j += step;
       afterBlend = false;
       if (j >= gameCount) break;
@@ -134,16 +134,10 @@ Measure Walk(const std::vector<const uint8_t*>& line, int gameCount) {
     // moved on to j, a blend of j - 1 and j is a second one at that edge.
     int edge = j + step;
     if (step == 2) {
-      if (!afterBlend) {
-        m.error = "a blend skips game column " + std::to_string(j) + where;
-        return m;
-      }
+      if (!afterBlend) return fail("a blend skips game column " + std::to_string(j));
       edge = j - 1;
     }
-    if (edge + 1 >= gameCount) {
-      m.error = "a blend beyond the last game column" + where;
-      return m;
-    }
+    if (edge + 1 >= gameCount) return fail("a blend beyond the last game column");
     m.blended[edge]++;
     m.share[edge] += s.firstShare;
     m.share[edge + 1] += 1 - s.firstShare;
@@ -202,7 +196,7 @@ int main(int argc, char** argv) {
 
   // The lines across the picture: screen rows for columns, screen columns
   // for rows. They must all be the same; the middle one is measured.
-  const int gameCount = rows ? 480 : 640;
+  const int gameCount = rows ? platform::kFrameHeight : platform::kFrameWidth;
   const int across = rows ? width : height, along = rows ? height : width;
   auto line = [&](int k) {
     std::vector<const uint8_t*> pixels(along);
@@ -210,15 +204,14 @@ int main(int argc, char** argv) {
     return pixels;
   };
   const std::vector<const uint8_t*> middle = line(across / 2);
+  auto samePixel = [](const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, 3) == 0; };
   for (int k = 0; k < across; ++k) {
     const std::vector<const uint8_t*> other = line(k);
-    for (int i = 0; i < along; ++i) {
-      if (std::memcmp(other[i], middle[i], 3) != 0) {
-        failure("line " + std::to_string(k) + " across the picture differs from the middle one at pixel " +
-                std::to_string(i));
-        k = across;
-        break;
-      }
+    const auto differs = std::mismatch(other.begin(), other.end(), middle.begin(), samePixel).first;
+    if (differs != other.end()) {
+      failure("line " + std::to_string(k) + " across the picture differs from the middle one at pixel " +
+              std::to_string(differs - other.begin()));
+      break;
     }
   }
   const Measure m = Walk(middle, gameCount);
@@ -229,11 +222,8 @@ int main(int argc, char** argv) {
   }
   const auto [pureMin, pureMax] = std::minmax_element(m.pure.begin(), m.pure.end());
   const auto [shareMin, shareMax] = std::minmax_element(m.share.begin(), m.share.end());
-  int blendedTotal = 0, blendedMost = 0;
-  for (int b : m.blended) {
-    blendedTotal += b;
-    blendedMost = std::max(blendedMost, b);
-  }
+  const int blendedTotal = std::accumulate(m.blended.begin(), m.blended.end(), 0);
+  const int blendedMost = *std::max_element(m.blended.begin(), m.blended.end());
   std::printf("\n  %d %s, each %d to %d pure screen pixels; %d blended screen pixels, at most %d at one edge;"
               " share of the screen %.3f to %.3f (scale %.3f)",
               gameCount, what, *pureMin, *pureMax, blendedTotal, blendedMost, *shareMin, *shareMax,
