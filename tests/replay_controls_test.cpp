@@ -133,6 +133,38 @@ TEST_F(ReplayControls, FastForwardPauseStepsAndJumpsShowThePlainReplaysFrames) {
   EXPECT_EQ(shell.paused, 0);
 }
 
+TEST_F(ReplayControls, TheNextGameOfARecordingIsWatchedFromItsOwnStart) {
+  // A first game that ends itself: one life, and the ship flown into the
+  // ground. The second game then starts inside a frame of play.
+  RecordedGame crash;
+  crash.seed = 5;
+  crash.lives = 1;
+  crash.frames.assign(3000, PlayInput{0, 2048, 0, 0, 0});
+  const RecordedGame game = RecordAGame();
+  const std::map<int64_t, uint64_t> plain = PlainReplay(game);
+
+  StartReplay(Recording{.games = {crash, game}}, ReplayEnd::EndGame, ReplayExit::Title);
+  while (RecordingPlays() && ReplayLength() == static_cast<int64_t>(crash.frames.size())) ASSERT_TRUE(Passes(1));
+  ASSERT_TRUE(RecordingPlays());
+  ASSERT_LT(LastReplayOutcome().framesPlayed, crash.frames.size());  // its game over ended it
+  // Played on, stepped back and jumped back: every moment is the second
+  // game's own, as its plain replay has it.
+  auto run = [&](int passes) {
+    for (int i = 0; i < passes; ++i) {
+      ASSERT_TRUE(Passes(1));
+      ASSERT_NO_FATAL_FAILURE(Check(plain));
+    }
+  };
+  ASSERT_NO_FATAL_FAILURE(run(400));
+  for (Key key : {Key::StepBack, Key::StepBack, Key::Pause, Key::Left}) {
+    Tap(key);
+    ASSERT_TRUE(Passes(2));
+    ASSERT_NO_FATAL_FAILURE(Check(plain));
+  }
+  EXPECT_LT(ReplayPosition(), 60);
+  ASSERT_NO_FATAL_FAILURE(run(400));
+}
+
 TEST_F(ReplayControls, ADemonstrationAnswersTheControlsAndGoesOn) {
   // The first demonstration, as the idle title starts it.
   auto startDemo = [this] {
