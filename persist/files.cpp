@@ -41,6 +41,20 @@ ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string
   return ReadResult::Read;
 }
 
+bool WriteAll(int fd, std::string_view bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
   const std::string temporary = path + ".new";
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -48,14 +62,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
     *error = std::strerror(errno);
     return false;
   }
-  bool ok = true;
-  for (size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
+  bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
   int err = ok ? 0 : errno;
   if (close(fd) != 0 && ok) {
     ok = false;

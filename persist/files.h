@@ -13,6 +13,10 @@ enum class ReadResult { Read, Missing, Failed };
 // no permission, a read error).
 ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string* text, std::string* error);
 
+// Writes all of bytes to the open file, going on after interruptions. False
+// on a write error (errno says which).
+bool WriteAll(int fd, std::string_view bytes);
+
 // Puts bytes in the file at path in one step: a temporary file beside it is
 // written and made sure on the disk, then renamed over the old one, so the
 // old file stays whole until the new one is. False, with the reason in error

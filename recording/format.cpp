@@ -156,6 +156,9 @@ bool ReadTableLine(const std::vector<std::string_view>& words, TableEntry* entry
 
 constexpr int kGzipWindow = 15 + 16;  // zlib's window bits for a gzip stream
 
+// A gzip stream, compressed as well as zlib can.
+void StartGzip(z_stream* z) { deflateInit2(z, Z_BEST_COMPRESSION, Z_DEFLATED, kGzipWindow, 9, Z_DEFAULT_STRATEGY); }
+
 }  // namespace
 
 std::string RecordingHeaderLine() {
@@ -315,7 +318,7 @@ std::optional<Recording> DecodeRecording(std::string_view text, std::string* err
 
 std::string Gzip(std::string_view text) {
   z_stream z{};
-  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, kGzipWindow, 9, Z_DEFAULT_STRATEGY);
+  StartGzip(&z);
   std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
   z.avail_in = static_cast<uInt>(text.size());
@@ -415,7 +418,7 @@ bool RecordingStream::Open(const std::string& path, std::string* error) {
   }
   path_ = path;
   z_ = new Compressor;
-  deflateInit2(&z_->z, Z_BEST_COMPRESSION, Z_DEFLATED, kGzipWindow, 9, Z_DEFAULT_STRATEGY);
+  StartGzip(&z_->z);
   Add(RecordingHeaderLine());
   Flush();
   return IsOpen();
@@ -431,13 +434,7 @@ void RecordingStream::Flush() {
 
 void RecordingStream::Close() {
   if (IsOpen()) Deflate({}, Z_FINISH);
-  if (z_ != nullptr) {
-    deflateEnd(&z_->z);
-    delete z_;
-    z_ = nullptr;
-  }
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  Release();
 }
 
 // Compresses what is given and writes whatever zlib hands out.
@@ -450,21 +447,21 @@ void RecordingStream::Deflate(std::string_view in, int mode) {
     z.next_out = reinterpret_cast<Bytef*>(chunk);
     z.avail_out = sizeof chunk;
     deflate(&z, mode);
-    const size_t n = sizeof chunk - z.avail_out;
-    for (size_t done = 0; done < n;) {
-      const ssize_t w = write(fd_, chunk + done, n - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return Fail(std::strerror(errno != 0 ? errno : EIO));
-      done += static_cast<size_t>(w);
-    }
+    if (!WriteAll(fd_, std::string_view(chunk, sizeof chunk - z.avail_out))) return Fail(std::strerror(errno));
   } while (z.avail_out == 0);
 }
 
 void RecordingStream::Fail(const char* why) {
   std::fprintf(stderr, "vantomir: recording stopped, cannot write %s: %s\n", path_.c_str(), why);
-  deflateEnd(&z_->z);
-  delete z_;
-  z_ = nullptr;
-  close(fd_);
+  Release();
+}
+
+void RecordingStream::Release() {
+  if (z_ != nullptr) {
+    deflateEnd(&z_->z);
+    delete z_;
+    z_ = nullptr;
+  }
+  if (fd_ >= 0) close(fd_);
   fd_ = -1;
 }

@@ -137,6 +137,7 @@ class RecordingStream {
  private:
   void Deflate(std::string_view in, int mode);
   void Fail(const char* why);
+  void Release();
 
   int fd_ = -1;
   std::string path_;
