@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <span>
 
 #include "persist/files.h"
 
@@ -91,7 +92,7 @@ std::optional<uint64_t> Hex64(std::string_view word) {
 }
 
 // A frame line: the frame, and how many frames in a row it held.
-bool ReadFrame(std::vector<std::string_view> words, PlayInput* frame, int32_t* repeat, std::string* why) {
+bool ReadFrame(std::span<const std::string_view> words, PlayInput* frame, int32_t* repeat, std::string* why) {
   *repeat = 1;
   if (!words.empty() && words.back().size() > 1 && words.back()[0] == 'x') {
     auto n = Integer(words.back().substr(1), 2, static_cast<int32_t>(kMaxRecordedFrames));
@@ -100,7 +101,7 @@ bool ReadFrame(std::vector<std::string_view> words, PlayInput* frame, int32_t* r
       return false;
     }
     *repeat = *n;
-    words.pop_back();
+    words = words.first(words.size() - 1);
   }
   if (words.size() != 3 && words.size() != 4) {
     *why = "a frame is inputVX inputVY fireHeld [stickX] [xN]";
@@ -372,7 +373,7 @@ std::optional<Recording> DecodeStoredRecording(std::string_view bytes, std::stri
   std::optional<std::string> text = Gunzip(bytes, kMaxTextBytes, &complete, error);
   if (!text) return std::nullopt;
   // A recording cut short ends with its last whole line.
-  if (!complete) text->resize(text->rfind('\n') == std::string::npos ? 0 : text->rfind('\n') + 1);
+  if (!complete) text->resize(text->rfind('\n') + 1);  // none: npos + 1 is 0
   return DecodeRecording(*text, error);
 }
 
