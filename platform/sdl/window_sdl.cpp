@@ -40,11 +40,10 @@ struct WindowState {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;  // the 640x480 frame, as uploaded
-  // The frame enlarged by a whole multiple, drawn by the renderer (a render
-  // target), then filtered down to the screen; remade when the output's size
-  // asks for another multiple.
+  // The frame enlarged by the layout's multiple, drawn by the renderer (a
+  // render target), then filtered down to the screen; dropped when the layout
+  // changes.
   SDL_Texture* enlarged = nullptr;
-  int enlargedFactor = 0;
   int failedFactor = 0;  // the renderer could not make or draw into that multiple
   int outputWidth = -1, outputHeight = -1;  // the output that `layout` was made for
   PictureLayout layout;
@@ -186,14 +185,12 @@ void ApplyIcon() {
 void DropEnlarged() {
   if (w.enlarged != nullptr) SDL_DestroyTexture(w.enlarged);
   w.enlarged = nullptr;
-  w.enlargedFactor = 0;
 }
 
 // The enlarged picture for the layout's multiple, made when missing; false
 // when the renderer has no render targets or cannot make one that large.
 bool EnsureEnlarged() {
-  if (w.enlargedFactor == w.layout.factor && w.enlarged != nullptr) return true;
-  DropEnlarged();
+  if (w.enlarged != nullptr) return true;
   if (w.failedFactor == w.layout.factor || !SDL_RenderTargetSupported(w.renderer)) return false;
   w.enlarged = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                  kFrameWidth * w.layout.factor, kFrameHeight * w.layout.factor);
@@ -205,7 +202,6 @@ bool EnsureEnlarged() {
   // Copied over the back buffer as it is: a texture with an alpha channel
   // would be blended with it by default.
   SDL_SetTextureBlendMode(w.enlarged, SDL_BLENDMODE_NONE);
-  w.enlargedFactor = w.layout.factor;
   return true;
 }
 
@@ -219,14 +215,13 @@ void FollowOutputSize() {
   if (width == w.outputWidth && height == w.outputHeight) return;
   w.outputWidth = width;
   w.outputHeight = height;
+  const PictureLayout old = w.layout;
   SDL_RendererInfo info{};
   SDL_GetRendererInfo(w.renderer, &info);
   w.layout = LayOutPicture(width, height, info.max_texture_width, info.max_texture_height);
   // An enlarged picture of another multiple is only memory now (at 4K it is
   // 3200x2400, 30 MB).
-  if (w.layout.scaling != PictureScaling::UpThenFiltered || w.enlargedFactor != w.layout.factor) {
-    DropEnlarged();
-  }
+  if (w.layout.scaling != old.scaling || w.layout.factor != old.factor) DropEnlarged();
 }
 
 // Draws the frame (already uploaded) into the window's back buffer.
