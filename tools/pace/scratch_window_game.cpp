@@ -8,13 +8,6 @@
 #include <cstring>
 #include <system_error>
 
-int ParseWindowArgument(const char* text, int min, int max) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || value < min || value > max) return -1;
-  return int(value);
-}
-
 bool ScratchWindowGame::Start() {
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
     std::fprintf(stderr, "%s: no display to open the window on (DISPLAY is not set)\n", command_.c_str());

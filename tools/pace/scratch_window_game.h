@@ -8,9 +8,6 @@
 
 #include "shell/shell.h"
 
-// A strict whole number in [min, max], or -1.
-int ParseWindowArgument(const char* text, int min, int max);
-
 class ScratchWindowGame {
  public:
   // The messages name the command, e.g. "vantomir-tool pace".

@@ -17,6 +17,7 @@
 #include "tools/pace/pace_stats.h"
 #include "tools/pace/scratch_window_game.h"
 #include "tools/pace/window_latency.h"
+#include "tools/vantomir_tool/args.h"
 
 namespace {
 
@@ -34,9 +35,9 @@ int main(int argc, char** argv) {
     int inputs = -1, sounds = -1;
     for (int i = 2; i + 1 < argc; i += 2) {
       if (std::strcmp(argv[i], "--inputs") == 0) {
-        inputs = ParseWindowArgument(argv[i + 1], 1, 100000);
+        inputs = ParseInteger(argv[i + 1], 1, 100000).value_or(-1);
       } else if (std::strcmp(argv[i], "--sounds") == 0) {
-        sounds = ParseWindowArgument(argv[i + 1], 0, 100000);
+        sounds = ParseInteger(argv[i + 1], 0, 100000).value_or(-1);
       } else {
         return Usage();
       }
@@ -48,9 +49,9 @@ int main(int argc, char** argv) {
   int demo = -1, seconds = -1;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--demo") == 0) {
-      demo = ParseWindowArgument(argv[i + 1], 0, 2);
+      demo = ParseInteger(argv[i + 1], 0, 2).value_or(-1);
     } else if (std::strcmp(argv[i], "--seconds") == 0) {
-      seconds = ParseWindowArgument(argv[i + 1], 1, 3600);
+      seconds = ParseInteger(argv[i + 1], 1, 3600).value_or(-1);
     } else {
       return Usage();
     }
