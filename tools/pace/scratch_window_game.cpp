@@ -8,6 +8,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "render/display.h"
+
 bool ScratchWindowGame::Start() {
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
     std::fprintf(stderr, "%s: no display to open the window on (DISPLAY is not set)\n", command_.c_str());
@@ -45,4 +47,25 @@ void ScratchWindowGame::Stop() {
     std::filesystem::remove_all(folder_, error);
     folder_.clear();
   }
+}
+
+bool ScratchWindowGame::SetUpPass() {
+  closed_ = !RunPass();
+  return !closed_;
+}
+
+bool ScratchWindowGame::Pass() {
+  const bool running = SetUpPass();
+  backgroundPasses_ += !IsDisplayActive();
+  return running;
+}
+
+int ScratchWindowGame::Conclude() const {
+  if (backgroundPasses_ > 0) {
+    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
+                static_cast<long long>(backgroundPasses_));
+  }
+  if (!closed_) return 0;
+  std::fprintf(stderr, "%s: the window was closed before the end\n", command_.c_str());
+  return 1;
 }

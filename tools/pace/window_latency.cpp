@@ -248,9 +248,9 @@ int MeasureLatency(int inputs, int sounds) {
   if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start; then the options
   // screen, which has no timers of its own.
-  bool running = RunPass();
+  bool running = game.SetUpPass();
   shell.screenState = ScreenState::Options;
-  for (int i = 0; running && !IsDisplayActive() && i < kFocusPasses; ++i) running = RunPass();
+  for (int i = 0; running && !IsDisplayActive() && i < kFocusPasses; ++i) running = game.SetUpPass();
   if (!running || !IsDisplayActive()) {
     std::fprintf(stderr, "vantomir-tool latency: the window %s\n",
                  running ? "never got the input focus" : "was closed before the end");
@@ -281,11 +281,9 @@ int MeasureLatency(int inputs, int sounds) {
       soundsDone = true;
     });
   }
-  int64_t backgroundPasses = 0;
   while (running && !(inputsDone && soundsDone)) {
     passNumber.fetch_add(1);
-    running = RunPass();
-    backgroundPasses += !IsDisplayActive();
+    running = game.Pass();
     shell.screenState = ScreenState::Options;
   }
   if (!running) {
@@ -309,14 +307,7 @@ int MeasureLatency(int inputs, int sounds) {
   } else {
     PrintSounds(output, pieceNs);
   }
-  if (backgroundPasses > 0) {
-    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
-                static_cast<long long>(backgroundPasses));
-  }
-  if (!running) {
-    std::fprintf(stderr, "vantomir-tool latency: the window was closed before the end\n");
-    return 1;
-  }
+  if (game.Conclude() != 0) return 1;
   if (inputProbe.lost) {
     std::fprintf(stderr, "vantomir-tool latency: a mouse move was not shown within 5 s\n");
     return 1;

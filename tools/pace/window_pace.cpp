@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/display.h"
 #include "shell/shell.h"
 #include "tools/pace/pace_stats.h"
 #include "tools/pace/scratch_window_game.h"
@@ -60,11 +59,10 @@ int main(int argc, char** argv) {
   ScratchWindowGame game("vantomir-tool pace");
   if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start.
-  bool running = RunPass();
+  bool running = game.SetUpPass();
   PaceRecorder recorder;
   recorder.Start();
   int demonstrations = 0;
-  int64_t backgroundPasses = 0;
   while (running && recorder.Elapsed() < seconds) {
     // A demonstration that ended (its 1200 frames, or a touch of the mouse)
     // is started again straight away.
@@ -73,22 +71,13 @@ int main(int argc, char** argv) {
       StartGame(true);
       ++demonstrations;
     }
-    running = RunPass();
+    running = game.Pass();
     recorder.Pass();
-    backgroundPasses += !IsDisplayActive();
   }
   const PaceSummary summary = recorder.Summary();
   game.Stop();
 
   std::printf("demonstration %d, started %d times\n", demo, demonstrations);
   PrintPaceSummary(summary, stdout);
-  if (backgroundPasses > 0) {
-    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
-                static_cast<long long>(backgroundPasses));
-  }
-  if (!running) {
-    std::fprintf(stderr, "vantomir-tool pace: the window was closed before the end\n");
-    return 1;
-  }
-  return 0;
+  return game.Conclude();
 }
