@@ -61,6 +61,18 @@ std::atomic<bool> stopFeeding{false};
 
 void SleepNs(int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }
 
+// Looks every millisecond: true once done() holds, false when the loop has
+// ended early or 5 s have gone by first.
+template <typename Done>
+bool WaitUntil(Done done) {
+  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+  while (!done()) {
+    if (stopFeeding || std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 //-----------------------------------------------------------------------------
 // Input
 //-----------------------------------------------------------------------------
@@ -159,22 +171,11 @@ void AfterMix(int /*frames*/) {
   soundProbe.awaiting.store(false, std::memory_order_release);
 }
 
-// True once the output has begun `count` pieces since it was first watched;
-// false when it has not within the time allowed.
-bool AwaitPieces(size_t count) {
-  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-  while (soundProbe.pieces.load() < count) {
-    if (stopFeeding || std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
 void RequestSounds(int count, int64_t pieceNs, uint64_t seed) {
   // A freshly opened output may take a second or two before it asks for
   // pieces at its steady rate (PulseAudio does); the game's first sound
   // comes later than that, so the requests wait for the steady pieces.
-  if (!AwaitPieces(kSteadyPieces)) {
+  if (!WaitUntil([] { return soundProbe.pieces.load() >= kSteadyPieces; })) {
     soundProbe.lost = !stopFeeding;
     return;
   }
@@ -187,14 +188,9 @@ void RequestSounds(int count, int64_t pieceNs, uint64_t seed) {
     const int64_t requested = Now();
     soundProbe.awaiting.store(true, std::memory_order_release);
     platform::PlaySoundBuffer(soundProbe.buffer, false);
-    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-    while (soundProbe.awaiting.load(std::memory_order_acquire)) {
-      if (stopFeeding) return;
-      if (std::chrono::steady_clock::now() > giveUp) {
-        soundProbe.lost = true;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([] { return !soundProbe.awaiting.load(std::memory_order_acquire); })) {
+      soundProbe.lost = !stopFeeding;
+      return;
     }
     soundProbe.results.push_back({requested, soundProbe.mixedNs.load()});
   }
