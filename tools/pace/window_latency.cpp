@@ -35,6 +35,7 @@
 
 #include "audio/sound.h"
 #include "input/input.h"
+#include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pacer.h"
 #include "platform/sound_device.h"
@@ -46,8 +47,8 @@
 namespace {
 
 constexpr int64_t kPassNs = 1'000'000'000 / platform::kPassesPerSecond;
-constexpr int kFarMove = 4 * 640;  // across the whole screen, whatever the pointer's place
-constexpr int kHalfWidth = 320;
+constexpr int kFarMove = 4 * platform::kFrameWidth;  // across the whole screen, whatever the pointer's place
+constexpr int kHalfWidth = platform::kFrameWidth / 2;
 constexpr auto kGiveUp = std::chrono::seconds(5);
 constexpr int kFocusPasses = 600;  // ten seconds for the window to get the focus
 constexpr size_t kSteadyPieces = 8;
@@ -254,7 +255,7 @@ int MeasureLatency(int inputs, int sounds) {
   }
 
   const platform::SoundOutputInfo output = platform::DescribeSoundOutput();
-  const bool measureSound = sounds > 0 && output.driver[0] != '\0' && output.rate > 0 && output.framesPerPiece > 0;
+  const bool measureSound = sounds > 0 && output.driver[0] != '\0';
   const int64_t pieceNs = measureSound ? int64_t(output.framesPerPiece) * 1'000'000'000 / output.rate : 0;
   if (measureSound) {
     soundProbe.buffer = MakeClickBuffer();
