@@ -37,7 +37,8 @@ bool IsSoundOutputLive();
 
 // The audio output as it was opened: the driver's name (empty when nothing
 // is heard), the output rate and the frames the output takes from the mixer
-// at a time, each piece queued behind the one before.
+// at a time, each piece queued behind the one before (both above 0 when a
+// driver is named).
 struct SoundOutputInfo {
   const char* driver;
   int32_t rate;

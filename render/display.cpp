@@ -175,17 +175,6 @@ namespace {
 
 FrameWatcher frameWatcher;
 
-// The back buffer is not flipped: it keeps its contents after the present, so
-// a screenshot cut at the next pass shows what is on screen. True when the
-// frame was handed to the platform (the window is open and in front).
-bool ShowBackBufferNow() {
-  EndPaint();
-  displayState.target = ScreenTarget;
-  if (!displayState.open || !platform::IsWindowActive()) return false;
-  platform::PresentFrame(displayState.backBuffer.data());
-  return true;
-}
-
 }  // namespace
 
 void WatchFrames(FrameWatcher watcher) { frameWatcher = watcher; }
@@ -199,10 +188,18 @@ void BeginPass() {
 }
 
 void PresentFrame() {
-  if (ShowBackBufferNow() && frameWatcher.presented != nullptr) frameWatcher.presented();
+  if (ShowBackBuffer() && frameWatcher.presented != nullptr) frameWatcher.presented();
 }
 
-void ShowBackBuffer() { ShowBackBufferNow(); }
+// The back buffer is not flipped: it keeps its contents after the present, so
+// a screenshot cut at the next pass shows what is on screen.
+bool ShowBackBuffer() {
+  EndPaint();
+  displayState.target = ScreenTarget;
+  if (!IsDisplayActive()) return false;
+  platform::PresentFrame(displayState.backBuffer.data());
+  return true;
+}
 
 bool IsDisplayActive() { return displayState.open && platform::IsWindowActive(); }
 

@@ -66,8 +66,9 @@ void BeginPass();
 // that what the pass took in is on the screen without waiting for the next.
 void PresentFrame();
 // Shows the back buffer at once, within a loop pass (clearing the screen
-// while it is set up).
-void ShowBackBuffer();
+// while it is set up); true when the frame went to the platform's presenter
+// (the window is open and in front).
+bool ShowBackBuffer();
 bool IsDisplayActive();
 
 // Tools may watch the loop's frames (vantomir-tool latency): eventsTaken is

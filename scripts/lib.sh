@@ -36,8 +36,9 @@ ensure_packages() {
 # dpkg-dev; run from the source folder (the flags map its path to ".").
 debian_cmake_flags() {
   local cxxflags ldflags
-  cxxflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)"
-  cxxflags+=" $(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
-  ldflags="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+  local -x DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  cxxflags="$(dpkg-buildflags --get CXXFLAGS)"
+  cxxflags+=" $(dpkg-buildflags --get CPPFLAGS)"
+  ldflags="$(dpkg-buildflags --get LDFLAGS)"
   DEBIAN_CMAKE_FLAGS=("-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags")
 }

@@ -40,11 +40,13 @@ struct WindowState {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;  // the 640x480 frame, as uploaded
-  // The frame enlarged by a whole multiple, drawn by the renderer (a render
-  // target), then filtered down to the screen; remade when the output's size
-  // asks for another multiple.
+  // The frame enlarged by the layout's multiple, drawn by the renderer (a
+  // render target), then filtered down to the screen; dropped when the layout
+  // changes.
   SDL_Texture* enlarged = nullptr;
-  int enlargedFactor = 0;
+  // The largest enlarged picture the renderer can make: its largest texture
+  // (0: no limit), or the frame's own size when it has no render targets.
+  int enlargedLimitWidth = 0, enlargedLimitHeight = 0;
   int failedFactor = 0;  // the renderer could not make or draw into that multiple
   int outputWidth = -1, outputHeight = -1;  // the output that `layout` was made for
   PictureLayout layout;
@@ -186,27 +188,29 @@ void ApplyIcon() {
 void DropEnlarged() {
   if (w.enlarged != nullptr) SDL_DestroyTexture(w.enlarged);
   w.enlarged = nullptr;
-  w.enlargedFactor = 0;
 }
 
 // The enlarged picture for the layout's multiple, made when missing; false
-// when the renderer has no render targets or cannot make one that large.
+// when the renderer cannot make one that large.
 bool EnsureEnlarged() {
-  if (w.enlargedFactor == w.layout.factor && w.enlarged != nullptr) return true;
-  DropEnlarged();
-  if (w.failedFactor == w.layout.factor || !SDL_RenderTargetSupported(w.renderer)) return false;
+  if (w.enlarged != nullptr) return true;
   w.enlarged = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                  kFrameWidth * w.layout.factor, kFrameHeight * w.layout.factor);
-  if (w.enlarged == nullptr) {
-    w.failedFactor = w.layout.factor;
-    return false;
-  }
+  if (w.enlarged == nullptr) return false;
   SDL_SetTextureScaleMode(w.enlarged, SDL_ScaleModeLinear);
   // Copied over the back buffer as it is: a texture with an alpha channel
   // would be blended with it by default.
   SDL_SetTextureBlendMode(w.enlarged, SDL_BLENDMODE_NONE);
-  w.enlargedFactor = w.layout.factor;
   return true;
+}
+
+// A multiple the renderer could not make or draw into is not tried again
+// while the window is open: the frame goes straight to the screen, filtered.
+void FallBackToFiltered() {
+  w.failedFactor = w.layout.factor;
+  DropEnlarged();
+  w.layout.scaling = PictureScaling::Filtered;
+  SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeLinear);
 }
 
 // Lays the picture out again when the output has changed size (a switch
@@ -219,14 +223,19 @@ void FollowOutputSize() {
   if (width == w.outputWidth && height == w.outputHeight) return;
   w.outputWidth = width;
   w.outputHeight = height;
-  SDL_RendererInfo info{};
-  SDL_GetRendererInfo(w.renderer, &info);
-  w.layout = LayOutPicture(width, height, info.max_texture_width, info.max_texture_height);
+  const PictureLayout old = w.layout;
+  w.layout = LayOutPicture(width, height, w.enlargedLimitWidth, w.enlargedLimitHeight);
+  if (w.layout.scaling == PictureScaling::UpThenFiltered && w.layout.factor == w.failedFactor) {
+    w.layout.scaling = PictureScaling::Filtered;
+  }
+  if (w.layout.scaling == old.scaling && w.layout.factor == old.factor) return;
   // An enlarged picture of another multiple is only memory now (at 4K it is
   // 3200x2400, 30 MB).
-  if (w.layout.scaling != PictureScaling::UpThenFiltered || w.enlargedFactor != w.layout.factor) {
-    DropEnlarged();
-  }
+  DropEnlarged();
+  // The frame goes straight to the screen the layout's way, or nearest into
+  // the enlarged picture.
+  SDL_SetTextureScaleMode(w.texture, w.layout.scaling == PictureScaling::Filtered ? SDL_ScaleModeLinear
+                                                                                   : SDL_ScaleModeNearest);
 }
 
 // Draws the frame (already uploaded) into the window's back buffer.
@@ -240,26 +249,19 @@ void FollowOutputSize() {
 // the screen, filtered (even, if soft), or nearest at an exact multiple.
 void DrawFrame() {
   const PictureLayout& layout = w.layout;
-  const SDL_Rect picture{layout.x, layout.y, layout.width, layout.height};
-  SDL_Texture* source = w.texture;
-  bool filtered = layout.scaling == PictureScaling::Filtered;
   if (layout.scaling == PictureScaling::UpThenFiltered) {
-    SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeNearest);
     if (EnsureEnlarged() && SDL_SetRenderTarget(w.renderer, w.enlarged) == 0) {
       SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
       SDL_SetRenderTarget(w.renderer, nullptr);
-      source = w.enlarged;
     } else {
-      if (w.enlarged != nullptr) w.failedFactor = w.layout.factor;
-      DropEnlarged();
-      filtered = true;
+      FallBackToFiltered();
     }
   }
-  if (source == w.texture) {
-    SDL_SetTextureScaleMode(w.texture, filtered ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-  }
   SDL_RenderClear(w.renderer);
-  if (layout.scaling != PictureScaling::None) SDL_RenderCopy(w.renderer, source, nullptr, &picture);
+  if (layout.scaling == PictureScaling::None) return;
+  const SDL_Rect picture{layout.x, layout.y, layout.width, layout.height};
+  SDL_Texture* source = layout.scaling == PictureScaling::UpThenFiltered ? w.enlarged : w.texture;
+  SDL_RenderCopy(w.renderer, source, nullptr, &picture);
 }
 
 // Full screen on the desktop, or a window of the frame's size centred on the
@@ -389,6 +391,11 @@ bool OpenWindow(const char* title, bool vsyncAssist) {
     CloseWindow();
     return false;
   }
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(w.renderer, &info);
+  const bool targets = SDL_RenderTargetSupported(w.renderer);
+  w.enlargedLimitWidth = targets ? info.max_texture_width : kFrameWidth;
+  w.enlargedLimitHeight = targets ? info.max_texture_height : kFrameHeight;
   ApplyIcon();
   SDL_SetWindowMinimumSize(w.window, kFrameWidth / 4, kFrameHeight / 4);
   SDL_ShowCursor(SDL_DISABLE);
@@ -406,6 +413,7 @@ void CloseWindow() {
   DropEnlarged();
   w.failedFactor = 0;
   w.outputWidth = w.outputHeight = -1;
+  w.layout = PictureLayout{};  // the next window's frame texture gets its scale mode
   if (w.texture != nullptr) SDL_DestroyTexture(w.texture);
   if (w.renderer != nullptr) SDL_DestroyRenderer(w.renderer);
   if (w.window != nullptr) SDL_DestroyWindow(w.window);

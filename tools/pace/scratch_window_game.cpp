@@ -8,12 +8,7 @@
 #include <cstring>
 #include <system_error>
 
-int ParseWindowArgument(const char* text, int min, int max) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || value < min || value > max) return -1;
-  return int(value);
-}
+#include "render/display.h"
 
 bool ScratchWindowGame::Start() {
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
@@ -52,4 +47,25 @@ void ScratchWindowGame::Stop() {
     std::filesystem::remove_all(folder_, error);
     folder_.clear();
   }
+}
+
+bool ScratchWindowGame::SetUpPass() {
+  closed_ = !RunPass();
+  return !closed_;
+}
+
+bool ScratchWindowGame::Pass() {
+  const bool running = SetUpPass();
+  backgroundPasses_ += !IsDisplayActive();
+  return running;
+}
+
+int ScratchWindowGame::Conclude() const {
+  if (backgroundPasses_ > 0) {
+    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
+                static_cast<long long>(backgroundPasses_));
+  }
+  if (!closed_) return 0;
+  std::fprintf(stderr, "%s: the window was closed before the end\n", command_.c_str());
+  return 1;
 }

@@ -3,13 +3,11 @@
 // plays with the default settings and leaves no files behind.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "shell/shell.h"
-
-// A strict whole number in [min, max], or -1.
-int ParseWindowArgument(const char* text, int min, int max);
 
 class ScratchWindowGame {
  public:
@@ -25,9 +23,22 @@ class ScratchWindowGame {
   // too).
   void Stop();
 
+  // One pass of the game's loop (RunPass) before the measuring: false once
+  // the window has been closed.
+  bool SetUpPass();
+  // The same for a measured pass, which is also counted when it ran without
+  // the input focus.
+  bool Pass();
+  // After the report: notes the passes that ran without the input focus (on
+  // standard output) and a window closed before the end (on standard error,
+  // returning 1); 0 otherwise.
+  int Conclude() const;
+
  private:
   std::string command_;
   std::filesystem::path folder_;
   bool gameStarted_ = false;  // StartUp ran: ShutDown is due
   StartUpResult result_ = StartUpResult::Failed;
+  bool closed_ = false;
+  int64_t backgroundPasses_ = 0;
 };

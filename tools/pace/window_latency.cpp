@@ -35,6 +35,7 @@
 
 #include "audio/sound.h"
 #include "input/input.h"
+#include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pacer.h"
 #include "platform/sound_device.h"
@@ -46,8 +47,8 @@
 namespace {
 
 constexpr int64_t kPassNs = 1'000'000'000 / platform::kPassesPerSecond;
-constexpr int kFarMove = 4 * 640;  // across the whole screen, whatever the pointer's place
-constexpr int kHalfWidth = 320;
+constexpr int kFarMove = 4 * platform::kFrameWidth;  // across the whole screen, whatever the pointer's place
+constexpr int kHalfWidth = platform::kFrameWidth / 2;
 constexpr auto kGiveUp = std::chrono::seconds(5);
 constexpr int kFocusPasses = 600;  // ten seconds for the window to get the focus
 constexpr size_t kSteadyPieces = 8;
@@ -60,6 +61,18 @@ std::atomic<int64_t> passNumber{0};
 std::atomic<bool> stopFeeding{false};
 
 void SleepNs(int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }
+
+// Looks every millisecond: true once done() holds, false when the loop has
+// ended early or 5 s have gone by first.
+template <typename Done>
+bool WaitUntil(Done done) {
+  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+  while (!done()) {
+    if (stopFeeding || std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 
 //-----------------------------------------------------------------------------
 // Input
@@ -159,22 +172,11 @@ void AfterMix(int /*frames*/) {
   soundProbe.awaiting.store(false, std::memory_order_release);
 }
 
-// True once the output has begun `count` pieces since it was first watched;
-// false when it has not within the time allowed.
-bool AwaitPieces(size_t count) {
-  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-  while (soundProbe.pieces.load() < count) {
-    if (stopFeeding || std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
 void RequestSounds(int count, int64_t pieceNs, uint64_t seed) {
   // A freshly opened output may take a second or two before it asks for
   // pieces at its steady rate (PulseAudio does); the game's first sound
   // comes later than that, so the requests wait for the steady pieces.
-  if (!AwaitPieces(kSteadyPieces)) {
+  if (!WaitUntil([] { return soundProbe.pieces.load() >= kSteadyPieces; })) {
     soundProbe.lost = !stopFeeding;
     return;
   }
@@ -187,14 +189,9 @@ void RequestSounds(int count, int64_t pieceNs, uint64_t seed) {
     const int64_t requested = Now();
     soundProbe.awaiting.store(true, std::memory_order_release);
     platform::PlaySoundBuffer(soundProbe.buffer, false);
-    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-    while (soundProbe.awaiting.load(std::memory_order_acquire)) {
-      if (stopFeeding) return;
-      if (std::chrono::steady_clock::now() > giveUp) {
-        soundProbe.lost = true;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WaitUntil([] { return !soundProbe.awaiting.load(std::memory_order_acquire); })) {
+      soundProbe.lost = !stopFeeding;
+      return;
     }
     soundProbe.results.push_back({requested, soundProbe.mixedNs.load()});
   }
@@ -248,9 +245,9 @@ int MeasureLatency(int inputs, int sounds) {
   if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start; then the options
   // screen, which has no timers of its own.
-  bool running = RunPass();
+  bool running = game.SetUpPass();
   shell.screenState = ScreenState::Options;
-  for (int i = 0; running && !IsDisplayActive() && i < kFocusPasses; ++i) running = RunPass();
+  for (int i = 0; running && !IsDisplayActive() && i < kFocusPasses; ++i) running = game.SetUpPass();
   if (!running || !IsDisplayActive()) {
     std::fprintf(stderr, "vantomir-tool latency: the window %s\n",
                  running ? "never got the input focus" : "was closed before the end");
@@ -258,7 +255,7 @@ int MeasureLatency(int inputs, int sounds) {
   }
 
   const platform::SoundOutputInfo output = platform::DescribeSoundOutput();
-  const bool measureSound = sounds > 0 && output.driver[0] != '\0' && output.rate > 0 && output.framesPerPiece > 0;
+  const bool measureSound = sounds > 0 && output.driver[0] != '\0';
   const int64_t pieceNs = measureSound ? int64_t(output.framesPerPiece) * 1'000'000'000 / output.rate : 0;
   if (measureSound) {
     soundProbe.buffer = MakeClickBuffer();
@@ -281,11 +278,9 @@ int MeasureLatency(int inputs, int sounds) {
       soundsDone = true;
     });
   }
-  int64_t backgroundPasses = 0;
   while (running && !(inputsDone && soundsDone)) {
     passNumber.fetch_add(1);
-    running = RunPass();
-    backgroundPasses += !IsDisplayActive();
+    running = game.Pass();
     shell.screenState = ScreenState::Options;
   }
   if (!running) {
@@ -309,14 +304,7 @@ int MeasureLatency(int inputs, int sounds) {
   } else {
     PrintSounds(output, pieceNs);
   }
-  if (backgroundPasses > 0) {
-    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
-                static_cast<long long>(backgroundPasses));
-  }
-  if (!running) {
-    std::fprintf(stderr, "vantomir-tool latency: the window was closed before the end\n");
-    return 1;
-  }
+  if (game.Conclude() != 0) return 1;
   if (inputProbe.lost) {
     std::fprintf(stderr, "vantomir-tool latency: a mouse move was not shown within 5 s\n");
     return 1;

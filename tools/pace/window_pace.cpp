@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/display.h"
 #include "shell/shell.h"
 #include "tools/pace/pace_stats.h"
 #include "tools/pace/scratch_window_game.h"
 #include "tools/pace/window_latency.h"
+#include "tools/vantomir_tool/args.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
     int inputs = -1, sounds = -1;
     for (int i = 2; i + 1 < argc; i += 2) {
       if (std::strcmp(argv[i], "--inputs") == 0) {
-        inputs = ParseWindowArgument(argv[i + 1], 1, 100000);
+        inputs = ParseInteger(argv[i + 1], 1, 100000).value_or(-1);
       } else if (std::strcmp(argv[i], "--sounds") == 0) {
-        sounds = ParseWindowArgument(argv[i + 1], 0, 100000);
+        sounds = ParseInteger(argv[i + 1], 0, 100000).value_or(-1);
       } else {
         return Usage();
       }
@@ -48,9 +48,9 @@ int main(int argc, char** argv) {
   int demo = -1, seconds = -1;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--demo") == 0) {
-      demo = ParseWindowArgument(argv[i + 1], 0, 2);
+      demo = ParseInteger(argv[i + 1], 0, 2).value_or(-1);
     } else if (std::strcmp(argv[i], "--seconds") == 0) {
-      seconds = ParseWindowArgument(argv[i + 1], 1, 3600);
+      seconds = ParseInteger(argv[i + 1], 1, 3600).value_or(-1);
     } else {
       return Usage();
     }
@@ -59,11 +59,10 @@ int main(int argc, char** argv) {
   ScratchWindowGame game("vantomir-tool pace");
   if (!game.Start()) return 1;
   // One title pass builds the graphics, as at a real start.
-  bool running = RunPass();
+  bool running = game.SetUpPass();
   PaceRecorder recorder;
   recorder.Start();
   int demonstrations = 0;
-  int64_t backgroundPasses = 0;
   while (running && recorder.Elapsed() < seconds) {
     // A demonstration that ended (its 1200 frames, or a touch of the mouse)
     // is started again straight away.
@@ -72,22 +71,13 @@ int main(int argc, char** argv) {
       StartGame(true);
       ++demonstrations;
     }
-    running = RunPass();
+    running = game.Pass();
     recorder.Pass();
-    backgroundPasses += !IsDisplayActive();
   }
   const PaceSummary summary = recorder.Summary();
   game.Stop();
 
   std::printf("demonstration %d, started %d times\n", demo, demonstrations);
   PrintPaceSummary(summary, stdout);
-  if (backgroundPasses > 0) {
-    std::printf("note: %lld passes ran without the input focus (the loop idles then)\n",
-                static_cast<long long>(backgroundPasses));
-  }
-  if (!running) {
-    std::fprintf(stderr, "vantomir-tool pace: the window was closed before the end\n");
-    return 1;
-  }
-  return 0;
+  return game.Conclude();
 }
