@@ -9,21 +9,20 @@
 #include <system_error>
 
 #include "render/display.h"
+#include "tools/vantomir_tool/scratch_folder.h"
 
 bool ScratchWindowGame::Start() {
   if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
     std::fprintf(stderr, "%s: no display to open the window on (DISPLAY is not set)\n", command_.c_str());
     return false;
   }
-  std::error_code error;
-  std::string pattern = (std::filesystem::temp_directory_path(error) / "vantomir-pace-XXXXXX").string();
-  if (error || mkdtemp(pattern.data()) == nullptr) {
+  folder_ = MakeScratchFolder("pace");
+  if (folder_.empty()) {
     std::fprintf(stderr, "%s: cannot make a scratch folder: %s\n", command_.c_str(), std::strerror(errno));
     return false;
   }
-  folder_ = pattern;
-  if (chdir(pattern.c_str()) != 0) {
-    std::fprintf(stderr, "%s: cannot enter %s: %s\n", command_.c_str(), pattern.c_str(), std::strerror(errno));
+  if (chdir(folder_.c_str()) != 0) {
+    std::fprintf(stderr, "%s: cannot enter %s: %s\n", command_.c_str(), folder_.c_str(), std::strerror(errno));
     Stop();
     return false;
   }
